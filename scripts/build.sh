@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Configures (once) and builds incrementally: build/native and build/win32.
+#   build.sh [native|win32|asan|tsan|fuzz]...   (default: native win32)
+# Tests and the run command build against the reference service on loopback.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/config.sh"
+
+configure_and_build() {
+  local dir=$1
+  shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPSL_WERROR=ON \
+      -DPSL_SERVICE_HOST="$PSL_TEST_SERVICE_HOST" -DPSL_COMPANY_SITE="$PSL_TEST_COMPANY_SITE" "$@" >/dev/null
+  fi
+  cmake --build "$dir" -- -j"$(nproc)" | grep -vE '^\[[0-9]+/[0-9]+\] |^ninja: no work to do' || true
+  test "${PIPESTATUS[0]}" -eq 0
+}
+
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(native win32)
+for t in "${targets[@]}"; do
+  case "$t" in
+    native) configure_and_build "$top/build/native" ;;
+    asan) configure_and_build "$top/build/native-asan" -DPSL_SANITIZE=address,undefined ;;
+    tsan) configure_and_build "$top/build/native-tsan" -DPSL_SANITIZE=thread ;;
+    fuzz) configure_and_build "$top/build/fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DPSL_FUZZ=ON ;;
+    win32) configure_and_build "$top/build/win32" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
+      -DCMAKE_CROSSCOMPILING_EMULATOR="$top/scripts/wine-run.sh" ;;
+    *) echo "build.sh: unknown build '$t'" >&2; exit 2 ;;
+  esac
+done

@@ -1,0 +1,208 @@
+#include "toolkit/file_stream.h"
+
+#include "toolkit/exceptions.h"
+
+namespace {
+
+std::string CreateErrorMessage(const std::string& fileName, int code) {
+  return "Cannot create file \"" + ExpandFileName(fileName) + "\". " + SysErrorMessage(code);
+}
+
+std::string OpenErrorMessage(const std::string& fileName, int code) {
+  return "Cannot open file \"" + ExpandFileName(fileName) + "\". " + SysErrorMessage(code);
+}
+
+}  // namespace
+
+#ifdef _WIN32
+#include <windows.h>
+
+namespace {
+HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+constexpr std::intptr_t kInvalid = -1;  // INVALID_HANDLE_VALUE
+}  // namespace
+
+TFileStream TFileStream::Create(const std::string& fileName) {
+  HANDLE h = CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    int code = static_cast<int>(GetLastError());
+    throw EFCreateError(CreateErrorMessage(fileName, code));
+  }
+  return TFileStream(reinterpret_cast<std::intptr_t>(h));
+}
+
+TFileStream TFileStream::OpenRead(const std::string& fileName) {
+  HANDLE h = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    int code = static_cast<int>(GetLastError());
+    throw EFOpenError(OpenErrorMessage(fileName, code));
+  }
+  return TFileStream(reinterpret_cast<std::intptr_t>(h));
+}
+
+void TFileStream::Close() noexcept {
+  if (handle_ != kInvalid) CloseHandle(AsHandle(handle_));
+  handle_ = kInvalid;
+}
+
+std::size_t TFileStream::Read(void* buffer, std::size_t count) {
+  DWORD done = 0;
+  if (!ReadFile(AsHandle(handle_), buffer, static_cast<DWORD>(count), &done, nullptr)) return 0;
+  return done;
+}
+
+std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
+  DWORD done = 0;
+  if (!WriteFile(AsHandle(handle_), buffer, static_cast<DWORD>(count), &done, nullptr)) return done;
+  return done;
+}
+
+std::int64_t TFileStream::Seek(std::int64_t offset, Origin origin) {
+  LARGE_INTEGER distance;
+  distance.QuadPart = offset;
+  LARGE_INTEGER position{};
+  DWORD method = origin == Origin::Begin ? FILE_BEGIN : origin == Origin::Current ? FILE_CURRENT : FILE_END;
+  if (!SetFilePointerEx(AsHandle(handle_), distance, &position, method)) return -1;
+  return position.QuadPart;
+}
+
+std::int64_t TFileStream::Size() {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(AsHandle(handle_), &size)) return -1;
+  return size.QuadPart;
+}
+
+std::string ExpandFileName(const std::string& fileName) {
+  char buffer[MAX_PATH * 2];
+  DWORD n = GetFullPathNameA(fileName.c_str(), sizeof buffer, buffer, nullptr);
+  if (n == 0 || n >= sizeof buffer) return fileName;
+  return std::string(buffer, n);
+}
+
+std::string SysErrorMessage(int code) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                           nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result;
+  if (n != 0 && text != nullptr) result.assign(text, n);
+  if (text != nullptr) LocalFree(text);
+  // The system ends its texts with a line break and often a full stop; the
+  // message formats add their own punctuation.
+  while (!result.empty() &&
+         (result.back() == '\n' || result.back() == '\r' || result.back() == ' ' || result.back() == '.'))
+    result.pop_back();
+  return result;
+}
+
+int LastOSErrorCode() { return static_cast<int>(GetLastError()); }
+
+bool DeleteFileByName(const std::string& fileName) { return DeleteFileA(fileName.c_str()) != 0; }
+
+#else
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr std::intptr_t kInvalid = -1;
+int Fd(std::intptr_t h) { return static_cast<int>(h); }
+}  // namespace
+
+TFileStream TFileStream::Create(const std::string& fileName) {
+  int fd = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    int code = errno;
+    throw EFCreateError(CreateErrorMessage(fileName, code));
+  }
+  return TFileStream(fd);
+}
+
+TFileStream TFileStream::OpenRead(const std::string& fileName) {
+  int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      fd = -1;
+      errno = EISDIR;
+    }
+  }
+  if (fd < 0) {
+    int code = errno;
+    throw EFOpenError(OpenErrorMessage(fileName, code));
+  }
+  return TFileStream(fd);
+}
+
+void TFileStream::Close() noexcept {
+  if (handle_ != kInvalid) ::close(Fd(handle_));
+  handle_ = kInvalid;
+}
+
+std::size_t TFileStream::Read(void* buffer, std::size_t count) {
+  for (;;) {
+    ssize_t n = ::read(Fd(handle_), buffer, count);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) return 0;
+  }
+}
+
+std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
+  const char* p = static_cast<const char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::write(Fd(handle_), p + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+std::int64_t TFileStream::Seek(std::int64_t offset, Origin origin) {
+  int whence = origin == Origin::Begin ? SEEK_SET : origin == Origin::Current ? SEEK_CUR : SEEK_END;
+  return ::lseek(Fd(handle_), static_cast<off_t>(offset), whence);
+}
+
+std::int64_t TFileStream::Size() {
+  struct stat st {};
+  if (::fstat(Fd(handle_), &st) != 0) return -1;
+  return st.st_size;
+}
+
+std::string ExpandFileName(const std::string& fileName) {
+  if (!fileName.empty() && fileName[0] == '/') return fileName;
+  char cwd[PATH_MAX];
+  if (::getcwd(cwd, sizeof cwd) == nullptr) return fileName;
+  std::string base(cwd);
+  if (base.empty() || base.back() != '/') base += '/';
+  return base + fileName;
+}
+
+std::string SysErrorMessage(int code) { return std::strerror(code); }
+
+int LastOSErrorCode() { return errno; }
+
+bool DeleteFileByName(const std::string& fileName) { return ::unlink(fileName.c_str()) == 0; }
+
+#endif
+
+TFileStream::TFileStream(TFileStream&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+
+TFileStream& TFileStream::operator=(TFileStream&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = kInvalid;
+  }
+  return *this;
+}
+
+TFileStream::~TFileStream() { Close(); }

@@ -1,0 +1,3 @@
+#include "commands.h"
+
+int RunEncodeCommand(const Args&) { return UsageError(); }
