@@ -1,3 +1,14 @@
-#include "commands.h"
+// psl encode IN OUT.jpg: the capture's JPEG encoding applied to a picture file.
 
-int RunEncodeCommand(const Args&) { return UsageError(); }
+#include "capture/jpeg_image.h"
+#include "commands.h"
+#include "image_file_reader.h"
+
+int RunEncodeCommand(const Args& args) {
+  if (args.size() != 2) return UsageError();
+  TBitmap bitmap = ReadImageFile(args[0]);
+  TJPEGImage jpeg;
+  jpeg.LoadFromBitmap(bitmap);
+  jpeg.WriteToFile(args[1]);
+  return kExitOk;
+}

@@ -1,0 +1,43 @@
+#include "capture/bitmap_from_screen_win32.h"
+
+#include "toolkit/exceptions.h"
+
+namespace {
+
+class ScopedScreenDC {
+ public:
+  ScopedScreenDC() : dc_(GetDC(nullptr)) {}
+  ~ScopedScreenDC() {
+    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
+  }
+  ScopedScreenDC(const ScopedScreenDC&) = delete;
+  ScopedScreenDC& operator=(const ScopedScreenDC&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+}  // namespace
+
+TBitmap BitmapFromScreenBitmap(HBITMAP source) {
+  BITMAP info{};
+  if (source == nullptr || GetObjectW(source, sizeof info, &info) == 0)
+    throw EInvalidGraphic("Bitmap image is not valid");
+  TBitmap result(info.bmWidth, info.bmHeight);
+  if (result.Empty()) return result;
+
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = info.bmWidth;
+  format.bmiHeader.biHeight = info.bmHeight;  // positive: bottom-up, as TBitmap keeps its rows
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 24;
+  format.bmiHeader.biCompression = BI_RGB;
+
+  ScopedScreenDC screen;
+  int lines = GetDIBits(screen.get(), source, 0, static_cast<UINT>(info.bmHeight), result.Bits(), &format,
+                        DIB_RGB_COLORS);
+  if (lines != info.bmHeight) throw EInvalidGraphic("Cannot read the pixels of the bitmap");
+  return result;
+}

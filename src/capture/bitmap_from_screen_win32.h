@@ -1,0 +1,12 @@
+#pragma once
+// The Windows side of the capture's bitmap: reads a screen-compatible bitmap
+// (any display pixel format) into the portable 24-bit TBitmap.
+
+#include <windows.h>
+
+#include "capture/bitmap.h"
+
+// The system converts the pixels with GetDIBits into bottom-up 24-bit rows.
+// `source` must not be selected into a device context at the time.
+// Raises EInvalidGraphic when the system cannot read the bitmap.
+TBitmap BitmapFromScreenBitmap(HBITMAP source);

@@ -1,0 +1,60 @@
+#pragma once
+// TJPEGImage: turns a bitmap into a baseline JFIF file with libjpeg, the way
+// every capture is stored (quality 90, 4:2:0, standard Huffman tables,
+// floating-point DCT).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "capture/bitmap.h"
+#include "toolkit/exceptions.h"
+
+// A codec failure; the message is "JPEG error #" and libjpeg's message code.
+PSL_DECLARE_EXCEPTION(EJPEG, EInvalidGraphic);
+
+class TJPEGImage {
+ public:
+  TJPEGImage() = default;
+  TJPEGImage(const TJPEGImage&) = delete;
+  TJPEGImage& operator=(const TJPEGImage&) = delete;
+
+  // Shares the bitmap's pixels (no copy) and discards any encoded data.
+  void LoadFromBitmap(const TBitmap& bitmap);
+  // Creates or replaces the file, encodes if needed and stores the encoded
+  // bytes with one write. Raises EFCreateError, EJPEG, EStreamError, or
+  // EWriteError when the file takes fewer bytes than the picture has.
+  void WriteToFile(const std::string& fileName);
+  // Builds the encoded data from the bitmap. An empty bitmap gives 0 bytes.
+  void Encode();
+
+  // The file's bytes once encoded; after a failed encoding, what was produced up to the failure.
+  const std::vector<std::uint8_t>& EncodedData() const noexcept { return data_; }
+  bool HasEncodedData() const noexcept { return encoded_; }
+
+  int Quality() const noexcept { return quality_; }
+  void SetQuality(int quality);  // clamped to 1 .. 100 like libjpeg does
+  bool Grayscale() const noexcept { return grayscale_; }
+  void SetGrayscale(bool value);
+  bool ProgressiveEncoding() const noexcept { return progressive_; }
+  void SetProgressiveEncoding(bool value);
+
+  // The most bytes the encoded data may hold; an append beyond it stores only
+  // what fits and the codec stops with its output write error (code 37).
+  // The default is the 2 GiB a memory stream can address.
+  void SetEncodedSizeLimit(std::size_t limit) noexcept { limit_ = limit; }
+
+ private:
+  friend struct JpegCodecSession;
+  // Appends up to the size limit and returns the bytes stored.
+  std::size_t AppendEncoded(const std::uint8_t* bytes, std::size_t count);
+
+  TBitmap bitmap_;
+  std::vector<std::uint8_t> data_;
+  bool encoded_ = false;
+  int quality_ = 90;
+  bool grayscale_ = false;
+  bool progressive_ = false;
+  std::size_t limit_ = 0x7FFFFFFF;
+};
