@@ -1,0 +1,85 @@
+<?php
+// The reference picture service, for PHP's built-in web server. Settings come
+// from the environment that scripts/service.sh sets:
+//   PSL_STORAGE   folder of the stored pictures (and of ver.txt, if present)
+//   PSL_MAX_SIZE  largest picture accepted, in bytes
+
+$storage = rtrim(getenv('PSL_STORAGE') ?: sys_get_temp_dir(), '/');
+$maxSize = (int)(getenv('PSL_MAX_SIZE') ?: 4 * 1024 * 1024);
+$path = parse_url($_SERVER['REQUEST_URI'], PHP_URL_PATH) ?? '/';
+
+function page(string $title, string $body): void
+{
+    header('Content-Type: text/html; charset=windows-1251');
+    echo "<html><head><title>$title</title></head><body><h1>$title</h1>$body</body></html>\n";
+}
+
+function text(string $reply): void
+{
+    header('Content-Type: text/plain');
+    echo $reply;
+}
+
+function upload(string $storage, int $maxSize): void
+{
+    // PHP drops the whole form when the body is above post_max_size.
+    $length = (int)($_SERVER['CONTENT_LENGTH'] ?? 0);
+    if (!isset($_FILES['pic'])) {
+        text($length > $maxSize ? 'max size' : 'error');
+        return;
+    }
+    $file = $_FILES['pic'];
+    if (in_array($file['error'], [UPLOAD_ERR_INI_SIZE, UPLOAD_ERR_FORM_SIZE], true) || $file['size'] > $maxSize) {
+        text('max size');
+        return;
+    }
+    if ($file['error'] !== UPLOAD_ERR_OK || !isset($_POST['login'])) {
+        text('error');
+        return;
+    }
+    $head = (string)file_get_contents($file['tmp_name'], false, null, 0, 3);
+    if ($head !== "\xFF\xD8\xFF") {
+        text('error');
+        return;
+    }
+    do {
+        $name = bin2hex(random_bytes(6)) . '.jpg';
+    } while (file_exists("$storage/$name"));
+    if (!move_uploaded_file($file['tmp_name'], "$storage/$name")) {
+        text('error');
+        return;
+    }
+    // Kept beside the picture so that tests can compare what PHP parsed.
+    file_put_contents("$storage/$name.login", $_POST['login']);
+    file_put_contents("$storage/$name.filename", $file['name']);
+    text('good:http://' . $_SERVER['HTTP_HOST'] . '/pic/' . $name);
+}
+
+if ($path === '/ver.txt') {
+    $version = "$storage/ver.txt";
+    text(is_file($version) ? file_get_contents($version) : '1.0');
+} elseif ($path === '/pic/upload.php') {
+    upload($storage, $maxSize);
+} elseif ($path === '/pic/' || $path === '/pic') {
+    $items = '';
+    foreach (glob("$storage/*.jpg") ?: [] as $picture) {
+        $name = basename($picture);
+        $items .= "<li><a href=\"/pic/$name\">$name</a> " . filesize($picture) . " bytes</li>\n";
+    }
+    page('Pictures', "<ul>\n$items</ul>");
+} elseif (preg_match('#^/pic/([0-9a-f]+\.jpg)$#', $path, $m) && is_file("$storage/$m[1]")) {
+    header('Content-Type: image/jpeg');
+    header('Content-Length: ' . filesize("$storage/$m[1]"));
+    readfile("$storage/$m[1]");
+} elseif ($path === '/cab/') {
+    page('Cabinet', '<p>Your pictures and settings.</p>');
+} elseif ($path === '/ad/') {
+    page('Advertising', '<p>Advertise with us.</p>');
+} elseif ($path === '/lottery/') {
+    page('Lottery', '<p>No draw today.</p>');
+} elseif ($path === '/PSL.php') {
+    page('Pondix Screenshot Loader', '<p>Alt+S takes a screenshot and uploads it.</p>');
+} else {
+    http_response_code(404);
+    text('not found');
+}

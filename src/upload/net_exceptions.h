@@ -1,0 +1,69 @@
+#pragma once
+// Failures of the HTTP client. Callers catch ENetException for every network
+// or protocol failure, so each class here descends from it.
+
+#include <string>
+
+#include "toolkit/exceptions.h"
+
+PSL_DECLARE_EXCEPTION(ENetExceptionBase, Exception);
+PSL_DECLARE_EXCEPTION(ENetException, ENetExceptionBase);
+
+PSL_DECLARE_EXCEPTION(ENetReplyError, ENetException);
+PSL_DECLARE_EXCEPTION(ENetReplyRFCError, ENetReplyError);
+
+// A status other than 2xx, or a redirect: the status line is the message.
+class ENetHTTPProtocolException : public ENetReplyRFCError {
+ public:
+  ENetHTTPProtocolException(int errorCode, std::string statusLine, std::string replyBody)
+      : ENetReplyRFCError(std::move(statusLine)),
+        errorCode_(errorCode),
+        errorMessage_(std::move(replyBody)) {}
+  const char* ClassName() const noexcept override { return "ENetHTTPProtocolException"; }
+  int ErrorCode() const noexcept { return errorCode_; }
+  // The reply body that came with the failing status.
+  const std::string& ErrorMessage() const noexcept { return errorMessage_; }
+
+ private:
+  int errorCode_;
+  std::string errorMessage_;
+};
+
+class ENetSocketError : public ENetException {
+ public:
+  ENetSocketError(int lastError, std::string message)
+      : ENetException(std::move(message)), lastError_(lastError) {}
+  const char* ClassName() const noexcept override { return "ENetSocketError"; }
+  int LastError() const noexcept { return lastError_; }
+
+ private:
+  int lastError_;
+};
+PSL_DECLARE_EXCEPTION(ENetNotASocket, ENetSocketError);
+
+PSL_DECLARE_EXCEPTION(ENetSilentException, ENetException);
+PSL_DECLARE_EXCEPTION(ENetConnClosedGracefully, ENetSilentException);
+
+PSL_DECLARE_EXCEPTION(ENetStackError, ENetException);
+PSL_DECLARE_EXCEPTION(ENetStackInitializationFailed, ENetStackError);
+PSL_DECLARE_EXCEPTION(ENetWinsockStubError, ENetException);
+
+PSL_DECLARE_EXCEPTION(ENetReadLnMaxLineLengthExceeded, ENetException);
+PSL_DECLARE_EXCEPTION(ENetReadTimeout, ENetException);
+PSL_DECLARE_EXCEPTION(ENetConnectTimeout, ENetException);
+PSL_DECLARE_EXCEPTION(ENetUnknownProtocol, ENetException);
+// A reply body past TNetHTTP::MaxReplySize: the body is untrusted input.
+PSL_DECLARE_EXCEPTION(ENetMaxReplySizeExceeded, ENetException);
+
+PSL_DECLARE_EXCEPTION(ENetTCPConnectionError, ENetException);
+PSL_DECLARE_EXCEPTION(ENetNoDataToRead, ENetTCPConnectionError);
+PSL_DECLARE_EXCEPTION(ENetIOHandlerPropInvalid, ENetTCPConnectionError);
+
+// "Socket Error # %d\r\n%s" with the text of the table; ENetNotASocket for 10038.
+[[noreturn]] void RaiseSocketError(int errorCode);
+// The table's text for a socket error number; empty for numbers not in it.
+const char* SocketErrorText(int errorCode);
+
+constexpr int kSocketHostNotFound = 11001;
+constexpr int kSocketTimedOut = 10060;
+constexpr int kSocketNotASocket = 10038;

@@ -1,0 +1,220 @@
+#include "upload/net_http.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "upload/net_http_reply.h"
+#include "upload/net_reply_reader.h"
+
+namespace {
+
+const char* MethodName(TNetHTTPMethod method) {
+  switch (method) {
+    case TNetHTTPMethod::hmHead:
+      return "HEAD";
+    case TNetHTTPMethod::hmGet:
+      return "GET";
+    case TNetHTTPMethod::hmPost:
+      return "POST";
+    case TNetHTTPMethod::hmOptions:
+      return "OPTIONS";
+    case TNetHTTPMethod::hmTrace:
+      return "TRACE";
+    case TNetHTTPMethod::hmPut:
+      return "PUT";
+    case TNetHTTPMethod::hmDelete:
+      return "DELETE";
+    case TNetHTTPMethod::hmConnect:
+      return "CONNECT";
+  }
+  return "GET";
+}
+
+std::uint16_t PortNumber(const std::string& text) {
+  std::int64_t port = text.empty() || text.size() > 5 ? -1 : ParseInteger(text, -1);
+  if (port < 1 || port > 65535 || text[0] == '+' || text[0] == '-') RaiseSocketError(10022);
+  return static_cast<std::uint16_t>(port);
+}
+
+void AddHeader(std::string& head, const char* name, const std::string& value) {
+  if (value.empty()) return;
+  head += name;
+  head += ": ";
+  head += value;
+  head += "\r\n";
+}
+
+}  // namespace
+
+TNetURI ParseURI(const std::string& url) {
+  TNetURI uri;
+  std::string rest = url.substr(0, url.find('#'));
+  std::size_t schemeEnd = rest.find("://");
+  if (schemeEnd != std::string::npos) {
+    uri.Protocol = rest.substr(0, schemeEnd);
+    rest.erase(0, schemeEnd + 3);
+    std::size_t authorityEnd = std::min(rest.find('/'), rest.find('?'));
+    std::string authority = rest.substr(0, authorityEnd);
+    rest.erase(0, authority.size());
+    std::size_t at = authority.rfind('@');
+    if (at != std::string::npos) authority.erase(0, at + 1);
+    std::size_t colon = authority.rfind(':');
+    if (colon != std::string::npos) {
+      uri.Port = authority.substr(colon + 1);
+      authority.resize(colon);
+    }
+    uri.Host = authority;
+  }
+  std::size_t query = rest.find('?');
+  if (query != std::string::npos) {
+    uri.Params = rest.substr(query);
+    rest.resize(query);
+  }
+  if (rest.empty() || rest[0] != '/') rest.insert(0, "/");
+  std::size_t lastSlash = rest.rfind('/');
+  uri.Path = rest.substr(0, lastSlash + 1);
+  uri.Document = rest.substr(lastSlash + 1);
+  return uri;
+}
+
+TNetHTTP::TNetHTTP() = default;
+
+TNetHTTP::~TNetHTTP() { Disconnect(); }
+
+void TNetHTTP::Disconnect() noexcept {
+  if (socket_ != nullptr) socket_->Close();
+  socket_.reset();
+}
+
+std::string TNetHTTP::HttpGetText(const std::string& url) {
+  return DoRequest(TNetHTTPMethod::hmGet, url, nullptr);
+}
+
+std::string TNetHTTP::HttpPostText(const std::string& url, TNetBaseStream& source) {
+  Disconnect();
+  TNetHTTPProtocolVersion noted = ProtocolVersion;
+  ProtocolVersion = TNetHTTPProtocolVersion::pv1_0;
+  std::string body = DoRequest(TNetHTTPMethod::hmPost, url, &source);
+  ProtocolVersion = noted;
+  return body;
+}
+
+std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, TNetBaseStream* source) {
+  request_.Method = method;
+  request_.URL = url;
+
+  TNetURI uri = ParseURI(url);
+  std::string portText = uri.Port;
+  if (SameTextIgnoringCase(uri.Protocol, "https"))
+    throw ENetIOHandlerPropInvalid("IOHandler value is not valid");
+  if (portText.empty()) {
+    if (!SameTextIgnoringCase(uri.Protocol, "http")) throw ENetUnknownProtocol("");
+    portText = "80";
+  }
+  std::uint16_t port = PortNumber(portText);
+  request_.Target = uri.Path + uri.Document + uri.Params;
+  request_.Host = portText == "80" ? uri.Host : uri.Host + ":" + portText;
+  if (source != nullptr) {
+    request_.ContentLength = source->Seek(0, TNetBaseStream::TSeekOrigin::soEnd);
+  } else {
+    request_.ContentLength = -1;
+  }
+
+  if (ProtocolVersion == TNetHTTPProtocolVersion::pv1_0 && request_.Connection.empty())
+    request_.Connection = "keep-alive";
+  if (request_.AcceptEncoding.find("identity") == std::string::npos)
+    request_.AcceptEncoding += request_.AcceptEncoding.empty() ? "identity" : ", identity";
+
+  ConnectTo(uri.Host, port);
+
+  TNetReplyReader reader(*socket_, RecvBufferSize);
+  try {
+    SendRequest(source);
+    TNetReplyLimits limits{MaxLineLength, MaxReplySize};
+    response_ = TNetHTTPResponse();
+    std::string body = ReadReply(reader, response_, limits);
+    response_.KeepAlive = WorkOutKeepAlive(reader.PeerClosed());
+    if (!response_.KeepAlive) Disconnect();
+    return body;
+  } catch (const ENetHTTPProtocolException&) {
+    response_.KeepAlive = WorkOutKeepAlive(reader.PeerClosed());
+    if (!response_.KeepAlive) Disconnect();
+    throw;
+  } catch (...) {
+    // Where the stream stands after a broken exchange is unknown: never reuse it.
+    response_.KeepAlive = false;
+    Disconnect();
+    throw;
+  }
+}
+
+void TNetHTTP::ConnectTo(const std::string& host, std::uint16_t port) {
+  if (Connected() && SameTextIgnoringCase(host, connectedHost_) && port == connectedPort_) return;
+  Disconnect();
+  std::uint32_t address = TNetSocket::ResolveIPv4(host);
+  auto socket = std::make_unique<TNetSocket>();
+  socket->Connect(address, port, UseNagle, ConnectTimeout, ReadTimeout);
+  socket_ = std::move(socket);
+  connectedHost_ = host;
+  connectedPort_ = port;
+}
+
+std::string TNetHTTP::ComposeRequestHead() const {
+  const TNetHTTPRequest& r = request_;
+  std::string head = MethodName(r.Method);
+  head += " " + r.Target + " HTTP/";
+  head += ProtocolVersion == TNetHTTPProtocolVersion::pv1_0 ? "1.0" : "1.1";
+  head += "\r\n";
+  AddHeader(head, "Connection", r.Connection);
+  AddHeader(head, "Content-Version", r.ContentVersion);
+  AddHeader(head, "Content-Encoding", r.ContentEncoding);
+  AddHeader(head, "Content-Language", r.ContentLanguage);
+  AddHeader(head, "Content-Type", r.ContentType);
+  if (r.HasContentLength()) AddHeader(head, "Content-Length", std::to_string(r.ContentLength));
+  AddHeader(head, "Content-Range", r.ContentRange);
+  AddHeader(head, "Cache-control", r.CacheControl);
+  AddHeader(head, "Date", r.Date);
+  AddHeader(head, "Expires", r.Expires);
+  AddHeader(head, "Pragma", r.Pragma);
+  for (const std::string& line : r.CustomHeaders.Lines())
+    if (!line.empty()) head += line + "\r\n";
+  AddHeader(head, "Proxy-Connection", r.ProxyConnection);
+  AddHeader(head, "Host", r.Host);
+  AddHeader(head, "Accept", r.Accept);
+  AddHeader(head, "Accept-Charset", r.AcceptCharSet);
+  AddHeader(head, "Accept-Encoding", r.AcceptEncoding);
+  AddHeader(head, "Accept-Language", r.AcceptLanguage);
+  AddHeader(head, "From", r.From);
+  AddHeader(head, "Referer", r.Referer);
+  AddHeader(head, "User-Agent", r.UserAgent);
+  AddHeader(head, "If-Modified-Since", r.LastModified);
+  head += "\r\n";
+  return head;
+}
+
+void TNetHTTP::SendRequest(TNetBaseStream* source) {
+  std::string head = ComposeRequestHead();
+  socket_->SendAll(head.data(), head.size());
+  if (source == nullptr) return;
+
+  source->Seek(0, TNetBaseStream::TSeekOrigin::soBeginning);
+  std::vector<char> piece(std::max<std::size_t>(SendBufferSize, 1));
+  std::int64_t remaining = request_.ContentLength;
+  while (remaining > 0) {
+    std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, piece.size()));
+    std::size_t got = source->Read(piece.data(), want);
+    if (got == 0) throw ENetNoDataToRead("No data to read.");
+    socket_->SendAll(piece.data(), got);
+    remaining -= static_cast<std::int64_t>(got);
+  }
+}
+
+bool TNetHTTP::WorkOutKeepAlive(bool peerClosed) const {
+  if (!Connected() || peerClosed) return false;
+  auto says = [this](const char* word) {
+    return SameTextIgnoringCase(Trim(response_.Connection), word) ||
+           SameTextIgnoringCase(Trim(response_.ProxyConnection), word);
+  };
+  if (ProtocolVersion == TNetHTTPProtocolVersion::pv1_0) return says("KEEP-ALIVE");
+  return !says("CLOSE");
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Reading and judging one reply, apart from any socket: the HTTP client and
+// the fuzzers both drive it through a TNetReplyReader.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "upload/net_http_records.h"
+#include "upload/net_reply_reader.h"
+
+struct TNetReplyLimits {
+  std::size_t MaxLineLength = 16384;
+  std::size_t MaxReplySize = 16u << 20;
+};
+
+// The second blank-separated word of the status line as an integer, else -1.
+int ParseStatusCode(const std::string& statusLine);
+// An optionally signed decimal integer, else fallback.
+std::int64_t ParseInteger(const std::string& text, std::int64_t fallback);
+
+// Status line and header block, skipping any number of 100 replies; fills
+// the reply fields. A close inside the header block ends the block.
+void ReadReplyHead(TNetReplyReader& reader, TNetHTTPResponse& response, const TNetReplyLimits& limits);
+// The body by Content-Length, chunks or close, appended to sink.
+void ReadReplyBody(TNetReplyReader& reader, const TNetHTTPResponse& response, std::string& sink,
+                   const TNetReplyLimits& limits);
+// Head, status judgement and body: returns the body of a successful reply,
+// raises ENetHTTPProtocolException for a failing status or a redirect.
+std::string ReadReply(TNetReplyReader& reader, TNetHTTPResponse& response, const TNetReplyLimits& limits);

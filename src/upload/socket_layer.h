@@ -1,0 +1,65 @@
+#pragma once
+// The seam between the HTTP client and the platform's sockets: the
+// process-wide sockets library and one blocking IPv4 TCP connection.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The sockets library is shared by the whole process. Each live network
+// component holds one use; the first use loads and starts the library (once
+// per process), the count is guarded by a lock of its own.
+class TNetSocketLayer {
+ public:
+  // Raises ENetWinsockStubError or ENetStackInitializationFailed on Windows.
+  static void Acquire();
+  static void Release() noexcept;
+  static int UseCount() noexcept;
+};
+
+class TNetSocketLayerUse {
+ public:
+  TNetSocketLayerUse() { TNetSocketLayer::Acquire(); }
+  ~TNetSocketLayerUse() { TNetSocketLayer::Release(); }
+  TNetSocketLayerUse(const TNetSocketLayerUse&) = delete;
+  TNetSocketLayerUse& operator=(const TNetSocketLayerUse&) = delete;
+};
+
+// Where the reply reader gets its bytes from; a socket, or memory in tests.
+class TNetByteSource {
+ public:
+  virtual ~TNetByteSource() = default;
+  // Up to capacity bytes; 0 when the peer has closed the connection.
+  virtual std::size_t ReceiveSome(char* buffer, std::size_t capacity) = 0;
+};
+
+// A dotted IPv4 address in host byte order, or false for anything else.
+bool ParseDottedIPv4(const std::string& text, std::uint32_t& address);
+
+class TNetSocket : public TNetByteSource {
+ public:
+  TNetSocket();
+  ~TNetSocket() override;
+  TNetSocket(const TNetSocket&) = delete;
+  TNetSocket& operator=(const TNetSocket&) = delete;
+
+  // "localhost" in any case is 127.0.0.1 without a lookup; a dotted address is
+  // taken as it is; any other name is looked up, first IPv4 address wins.
+  // The result is in host byte order.
+  static std::uint32_t ResolveIPv4(const std::string& host);
+
+  // Blocking connect bounded by connectTimeoutMs (0: the system's own limit).
+  // readTimeoutMs bounds every later wait for data or for send room (0: none).
+  void Connect(std::uint32_t address, std::uint16_t port, bool useNagle, int connectTimeoutMs,
+               int readTimeoutMs);
+  void SendAll(const char* data, std::size_t size);
+  std::size_t ReceiveSome(char* buffer, std::size_t capacity) override;
+  bool IsOpen() const noexcept;
+  // Shuts the sending direction down and closes the handle.
+  void Close() noexcept;
+
+ private:
+  TNetSocketLayerUse layer_;
+  std::intptr_t handle_;
+  int readTimeoutMs_ = 0;
+};

@@ -1,0 +1,232 @@
+// POSIX sockets behind the seam. Error numbers are translated to the Windows
+// Sockets numbers so that messages read the same on both systems.
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <mutex>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <strings.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "upload/net_exceptions.h"
+#include "upload/socket_layer.h"
+
+namespace {
+
+std::mutex layerLock;
+int layerUses = 0;
+
+constexpr std::intptr_t kNoSocket = -1;
+
+int ToSocketErrorNumber(int error) {
+  switch (error) {
+    case EINTR:
+      return 10004;
+    case EBADF:
+      return 10009;
+    case EACCES:
+      return 10013;
+    case EFAULT:
+      return 10014;
+    case EINVAL:
+      return 10022;
+    case EMFILE:
+      return 10024;
+    case EWOULDBLOCK:
+      return 10035;
+    case EINPROGRESS:
+      return 10036;
+    case EALREADY:
+      return 10037;
+    case ENOTSOCK:
+      return 10038;
+    case EDESTADDRREQ:
+      return 10039;
+    case EMSGSIZE:
+      return 10040;
+    case EPROTOTYPE:
+      return 10041;
+    case ENOPROTOOPT:
+      return 10042;
+    case EPROTONOSUPPORT:
+      return 10043;
+    case ESOCKTNOSUPPORT:
+      return 10044;
+    case EOPNOTSUPP:
+      return 10045;
+    case EPFNOSUPPORT:
+      return 10046;
+    case EAFNOSUPPORT:
+      return 10047;
+    case EADDRINUSE:
+      return 10048;
+    case EADDRNOTAVAIL:
+      return 10049;
+    case ENETDOWN:
+      return 10050;
+    case ENETUNREACH:
+      return 10051;
+    case ENETRESET:
+      return 10052;
+    case ECONNABORTED:
+      return 10053;
+    // Writing to a connection the peer has reset: Windows reports a reset.
+    case EPIPE:
+    case ECONNRESET:
+      return 10054;
+    case ENOBUFS:
+      return 10055;
+    case EISCONN:
+      return 10056;
+    case ENOTCONN:
+      return 10057;
+    case ESHUTDOWN:
+      return 10058;
+    case ETOOMANYREFS:
+      return 10059;
+    case ETIMEDOUT:
+      return 10060;
+    case ECONNREFUSED:
+      return 10061;
+    case ELOOP:
+      return 10062;
+    case ENAMETOOLONG:
+      return 10063;
+    case EHOSTDOWN:
+      return 10064;
+    case EHOSTUNREACH:
+      return 10065;
+    case ENOTEMPTY:
+      return 10066;
+    default:
+      return error;
+  }
+}
+
+[[noreturn]] void RaiseLastSocketError() { RaiseSocketError(ToSocketErrorNumber(errno)); }
+
+// poll() for one event; false when the time ran out. 0 ms waits without limit.
+bool WaitFor(int fd, short events, int timeoutMs) {
+  pollfd entry{fd, events, 0};
+  for (;;) {
+    int n = ::poll(&entry, 1, timeoutMs > 0 ? timeoutMs : -1);
+    if (n > 0) return true;
+    if (n == 0) return false;
+    if (errno != EINTR) RaiseLastSocketError();
+  }
+}
+
+}  // namespace
+
+void TNetSocketLayer::Acquire() {
+  std::lock_guard<std::mutex> guard(layerLock);
+  ++layerUses;
+}
+
+void TNetSocketLayer::Release() noexcept {
+  std::lock_guard<std::mutex> guard(layerLock);
+  --layerUses;
+}
+
+int TNetSocketLayer::UseCount() noexcept {
+  std::lock_guard<std::mutex> guard(layerLock);
+  return layerUses;
+}
+
+TNetSocket::TNetSocket() : handle_(kNoSocket) {}
+
+TNetSocket::~TNetSocket() { Close(); }
+
+std::uint32_t TNetSocket::ResolveIPv4(const std::string& host) {
+  if (strcasecmp(host.c_str(), "localhost") == 0) return 0x7F000001u;
+  std::uint32_t address = 0;
+  if (ParseDottedIPv4(host, address)) return address;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+  if (rc != 0 || found == nullptr) {
+    // A temporary lookup failure keeps its own number (WSATRY_AGAIN).
+    RaiseSocketError(rc == EAI_AGAIN ? 11002 : kSocketHostNotFound);
+  }
+  address = ntohl(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
+  ::freeaddrinfo(found);
+  return address;
+}
+
+void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagle, int connectTimeoutMs,
+                         int readTimeoutMs) {
+  Close();
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) RaiseLastSocketError();
+  handle_ = fd;
+  readTimeoutMs_ = readTimeoutMs;
+
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = htonl(INADDR_ANY);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) RaiseLastSocketError();
+  int noDelay = useNagle ? 0 : 1;
+  if (::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay) != 0) RaiseLastSocketError();
+  if (readTimeoutMs > 0) {
+    // Bounds a send that waits for room in the buffer; it then fails with EAGAIN.
+    timeval limit{readTimeoutMs / 1000, (readTimeoutMs % 1000) * 1000};
+    if (::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) != 0) RaiseLastSocketError();
+  }
+
+  int flags = ::fcntl(fd, F_GETFL);
+  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  sockaddr_in remote{};
+  remote.sin_family = AF_INET;
+  remote.sin_port = htons(port);
+  remote.sin_addr.s_addr = htonl(address);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
+    if (errno != EINPROGRESS) RaiseLastSocketError();
+    if (!WaitFor(fd, POLLOUT, connectTimeoutMs)) throw ENetConnectTimeout("Connect timed out.");
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) RaiseLastSocketError();
+    if (error != 0) RaiseSocketError(ToSocketErrorNumber(error));
+  }
+  ::fcntl(fd, F_SETFL, flags);
+}
+
+void TNetSocket::SendAll(const char* data, std::size_t size) {
+  if (handle_ == kNoSocket) RaiseSocketError(ToSocketErrorNumber(ENOTCONN));
+  while (size > 0) {
+    ssize_t n = ::send(static_cast<int>(handle_), data, size, MSG_NOSIGNAL);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) RaiseSocketError(kSocketTimedOut);
+      RaiseLastSocketError();
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+std::size_t TNetSocket::ReceiveSome(char* buffer, std::size_t capacity) {
+  if (handle_ == kNoSocket) RaiseSocketError(ToSocketErrorNumber(ENOTCONN));
+  int fd = static_cast<int>(handle_);
+  if (!WaitFor(fd, POLLIN, readTimeoutMs_)) throw ENetReadTimeout("Read Timeout");
+  for (;;) {
+    ssize_t n = ::recv(fd, buffer, capacity, 0);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) RaiseLastSocketError();
+  }
+}
+
+bool TNetSocket::IsOpen() const noexcept { return handle_ != kNoSocket; }
+
+void TNetSocket::Close() noexcept {
+  if (handle_ == kNoSocket) return;
+  ::shutdown(static_cast<int>(handle_), SHUT_WR);
+  ::close(static_cast<int>(handle_));
+  handle_ = kNoSocket;
+}
