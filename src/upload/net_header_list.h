@@ -8,6 +8,8 @@
 
 #include "toolkit/trim.h"
 
+#include "toolkit/trim.h"
+
 class TNetHeaderList {
  public:
   void Add(std::string line) { lines_.push_back(std::move(line)); }
