@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Runs a Windows program (or a shell command that drives one) under a private
+# Wine prefix on a private Xvfb display, with a time limit, and returns its exit
+# code. Cleans up only what it started.
+#
+#   wine-run.sh [--mode plain|desktop|compositor] [--timeout SECONDS] PROGRAM.exe [ARGS...]
+#   wine-run.sh [--mode ...] [--timeout ...] COMMAND [ARGS...]
+#
+# plain:      no virtual desktop, no compositor (console tests, Win32 API tests).
+# desktop:    Wine's virtual desktop 1280x800 with a taskbar and notification area.
+# compositor: no virtual desktop, xcompmgr running: layered windows are translucent.
+# The mode may also come from PSL_WINE_MODE. A COMMAND that is not an .exe runs
+# with WINEPREFIX, DISPLAY and PSL_WINE_MODE exported, so that a test script can
+# start the program and a driver itself. PSL_KEEP_PREFIX=1 keeps the prefix.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+mode=${PSL_WINE_MODE:-plain}
+limit=${PSL_WINE_TIMEOUT:-300}
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --mode) mode=$2; shift 2 ;;
+    --timeout) limit=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
+[ $# -gt 0 ] || { echo "usage: wine-run.sh [--mode M] [--timeout S] PROGRAM [ARGS...]" >&2; exit 2; }
+
+wineroot="$top/build/wine"
+mkdir -p "$wineroot/runs"
+export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Booted template prefixes, made once and then copied per run (hard links).
+make_template() {
+  local name=$1 tpl="$wineroot/template-$1"
+  [ -f "$tpl/.ready" ] && return 0
+  (
+    flock 9
+    [ -f "$tpl/.ready" ] && exit 0
+    rm -rf "$tpl"
+    export WINEPREFIX="$tpl" HOME="$wineroot/home" XDG_CONFIG_HOME="$wineroot/home/.config" \
+      XDG_DATA_HOME="$wineroot/home/.local/share" XDG_CACHE_HOME="$wineroot/home/.cache"
+    unset DISPLAY
+    wineboot -i >/dev/null 2>&1
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    if [ "$name" = desktop ]; then
+      wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
+    fi
+    wineserver -w
+    touch "$tpl/.ready"
+  ) 9>"$wineroot/template-$name.lock"
+}
+
+template=plain
+[ "$mode" = desktop ] && template=desktop
+make_template "$template" || { echo "wine-run: cannot boot a Wine prefix" >&2; exit 125; }
+
+run=$(mktemp -d "$wineroot/runs/run.XXXXXX")
+cp -al "$wineroot/template-$template/." "$run/prefix"
+export WINEPREFIX="$run/prefix" HOME="$run/home" XDG_CONFIG_HOME="$run/home/.config" \
+  XDG_DATA_HOME="$run/home/.local/share" XDG_CACHE_HOME="$run/home/.cache" XDG_RUNTIME_DIR="$run/home/run"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export PSL_WINE_MODE=$mode
+
+xvfb_pid="" comp_pid=""
+cleanup() {
+  WINEPREFIX="$run/prefix" wineserver -k >/dev/null 2>&1
+  WINEPREFIX="$run/prefix" timeout 10 wineserver -w >/dev/null 2>&1
+  [ -n "$comp_pid" ] && kill "$comp_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null
+  [ "${PSL_KEEP_PREFIX:-0}" = 1 ] || rm -rf "$run"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Xvfb picks a free display number itself and writes it to a file.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -ac 3>"$run/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+display=""
+for _ in $(seq 200); do
+  display=$(tr -dc 0-9 <"$run/display" 2>/dev/null)
+  [ -n "$display" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.05
+done
+[ -n "$display" ] || { echo "wine-run: Xvfb did not start" >&2; exit 125; }
+export DISPLAY=":$display"
+if [ "$mode" = compositor ]; then
+  xcompmgr >/dev/null 2>&1 &
+  comp_pid=$!
+fi
+
+if [[ "$1" == *.exe || "$1" == *.EXE ]]; then
+  timeout --kill-after=5 "$limit" wine "$@"
+else
+  timeout --kill-after=5 "$limit" "$@"
+fi
+rc=$?
+[ $rc -eq 124 ] && echo "wine-run: time limit of ${limit}s reached" >&2
+exit $rc

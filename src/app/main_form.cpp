@@ -1,0 +1,116 @@
+#include "app/main_form.h"
+
+#include "app/page_commands.h"
+#include "app/service_address.h"
+#include "app/startup_steps.h"
+#include "app/status_notifier.h"
+
+TForm1* Form1 = nullptr;
+TForm* Form3 = nullptr;
+
+TForm1::TForm1(TComponent* owner) : TForm(owner) {
+  windowState_ = TWindowState::wsMinimized;
+
+  // The order of the window definition: the icon is in the tray before FormCreate.
+  TrayIcon1 = new TTrayIcon(this);
+  TrayIcon1->SetCycleInterval(0);
+  TrayIcon1->SetHint("Pondix Screenshot Loader");
+  TrayIcon1->Icon().LoadFromResource(1, 32);
+  TrayIcon1->SetIconVisible(true);
+  TrayIcon1->SetIconIndex(0);
+  TrayIcon1->MinimizeToTray = true;
+
+  PopupMenu1 = new TPopupMenu(this);
+  CreateMenu();
+  TrayIcon1->PopupMenu = PopupMenu1;
+
+  Timer1 = new TTimer(this);
+  Timer1->SetInterval(10);
+  Timer1->OnTimer = [this](TTimer* t) { Timer1Timer(t); };
+  Timer1->SetEnabled(true);
+}
+
+void TForm1::CreateMenu() {
+  auto item = [this](TMenuItem& parent, const char* name, const char* caption,
+                     void (TForm1::*handler)(TMenuItem*)) {
+    TMenuItem* added = parent.Add(std::make_unique<TMenuItem>(name, caption));
+    if (handler != nullptr) added->OnClick = [this, handler](TMenuItem* sender) { (this->*handler)(sender); };
+    return added;
+  };
+  TMenuItem& root = PopupMenu1->Items;
+  N10 = item(root, "N10", "Сделать скриншот Alt+S ", &TForm1::N10Click);
+  N10->Hint = "Горячие клавиши Alt+S";
+  // Never shown; kept so that the menu has the items its definition lists.
+  N1 = item(root, "N1", "", nullptr);
+  N1->Visible = false;
+  N2 = item(*N1, "N2", "", nullptr);
+  N2->RadioItem = true;
+  N3 = item(*N1, "N3", "", nullptr);
+  N3->RadioItem = true;
+  N4 = item(root, "N4", "Перейти в ", nullptr);
+  Pondix1 = item(*N4, "Pondix1", "Кабинет Pondix", &TForm1::Pondix1Click);
+  N5 = item(*N4, "N5", "Историю скриншотов", &TForm1::N5Click);
+  N6 = item(*N4, "N6", "Заказ рекламы", &TForm1::N6Click);
+  N7 = item(*N4, "N7", "Лотерею", &TForm1::N7Click);
+  N8 = item(root, "N8", "О программе", &TForm1::N8Click);
+  Lurnoru1 = item(root, "Lurnoru1", CompanySiteCaption().c_str(), &TForm1::Lurnoru1Click);
+  N9 = item(root, "N9", "Выход", &TForm1::N9Click);
+}
+
+void TForm1::CreateParams(TCreateParams& params) {
+  params.Caption = "Form1";
+  params.X = 545;
+  params.Y = 141;
+  params.Width = 220;
+  params.Height = 71;
+}
+
+void TForm1::FormCreate() {
+  if (!CheckVersion(versionList_)) return;
+  RegisterAutostart();
+  LoadLogin(configList_, shared_);
+  RegisterHotKeyAndMinimize();
+}
+
+void TForm1::FormActivate() { RegisterHotKeyAndMinimize(); }
+
+void TForm1::FormClose(TCloseAction&) {
+  // The proposed action stands: closing the main window ends the program.
+}
+
+void TForm1::RegisterHotKeyAndMinimize() {
+  // A refusal (the key is taken) leaves only the menu to start a capture.
+  RegisterHotKey(Handle(), kHotKeyId, kHotKeyModifiers, kHotKeyKey);
+  PostMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
+LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_HOTKEY) {
+    WMHotKey(wParam);
+    return 0;
+  }
+  return TForm::WndProc(message, wParam, lParam);
+}
+
+void TForm1::WMHotKey(WPARAM id) {
+  if (id == kHotKeyId && IsIconic(Application->Handle())) N10Click(N10);
+}
+
+void TForm1::N10Click(TMenuItem*) {
+  if (Form3 != nullptr) Form3->Show();
+  SetForegroundWindow(Application->Handle());
+}
+
+void TForm1::Pondix1Click(TMenuItem*) { OpenServicePage("/cab/"); }
+void TForm1::N5Click(TMenuItem*) { OpenServicePage("/pic/"); }
+void TForm1::N6Click(TMenuItem*) { OpenServicePage("/ad/"); }
+void TForm1::N7Click(TMenuItem*) { OpenServicePage("/lottery/"); }
+void TForm1::N8Click(TMenuItem*) { OpenServicePage("/PSL.php"); }
+void TForm1::Lurnoru1Click(TMenuItem*) { OpenCompanySite(); }
+
+void TForm1::N9Click(TMenuItem*) {
+  UnregisterHotKey(Handle(), kHotKeyId);
+  Application->Terminate();
+}
+
+void TForm1::Timer1Timer(TTimer*) { ReportUploadStatus(shared_, *TrayIcon1); }

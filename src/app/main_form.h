@@ -1,0 +1,60 @@
+#pragma once
+// The hidden main window: owner of the tray icon, its menu and the status
+// timer, keeper of the texts shared with the upload workers.
+
+#include <string>
+
+#include <windows.h>
+
+#include "app/shared_fields.h"
+#include "toolkit/form.h"
+#include "toolkit/popup_menu.h"
+#include "toolkit/string_list.h"
+#include "toolkit/ui_timer.h"
+#include "tray/tray_icon.h"
+
+constexpr int kHotKeyId = 1;
+constexpr UINT kHotKeyModifiers = MOD_ALT;
+constexpr UINT kHotKeyKey = 'S';
+
+class TForm1 : public TForm {
+ public:
+  explicit TForm1(TComponent* owner);
+
+  TTrayIcon* TrayIcon1;
+  TPopupMenu* PopupMenu1;
+  TMenuItem *N10, *N1, *N2, *N3, *N4, *Pondix1, *N5, *N6, *N7, *N8, *Lurnoru1, *N9;
+  TTimer* Timer1;
+
+  TSharedFields& Shared() { return shared_; }
+
+  void N10Click(TMenuItem* sender);
+  void Pondix1Click(TMenuItem* sender);
+  void N5Click(TMenuItem* sender);
+  void N6Click(TMenuItem* sender);
+  void N7Click(TMenuItem* sender);
+  void N8Click(TMenuItem* sender);
+  void Lurnoru1Click(TMenuItem* sender);
+  void N9Click(TMenuItem* sender);
+  void Timer1Timer(TTimer* sender);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void FormCreate() override;
+  void FormActivate() override;
+  void FormClose(TCloseAction& action) override;
+  void WMHotKey(WPARAM id);
+
+ private:
+  void RegisterHotKeyAndMinimize();
+  void CreateMenu();
+
+  TSharedFields shared_;
+  TStringList versionList_;
+  TStringList configList_;
+};
+
+extern TForm1* Form1;
+// The capture overlay; shown by the take-screenshot command.
+extern TForm* Form3;

@@ -1,0 +1,13 @@
+#pragma once
+// What an upload's outcome, as the worker left it in the status slot, tells the user.
+
+#include <optional>
+#include <string>
+
+#include "toolkit/trim.h"
+
+// The error balloon's text for a taken status, or nothing to show.
+std::optional<std::string> ErrorBalloonText(const std::string& takenStatus);
+
+inline constexpr char kErrorBalloonTitle[] = "Ошибка";
+inline constexpr unsigned kErrorBalloonSeconds = 30;

@@ -1,0 +1,170 @@
+#include "toolkit/application.h"
+
+#include <objbase.h>
+
+#include "toolkit/error_box.h"
+#include "toolkit/exceptions.h"
+#include "toolkit/form.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+constexpr char kClassName[] = "TApplication";
+}
+
+void HandleUiException(const std::exception& e) {
+  if (Application != nullptr) {
+    Application->HandleException(e);
+  } else {
+    const auto* ours = dynamic_cast<const Exception*>(&e);
+    ShowErrorBox(nullptr, ours != nullptr ? ours->Message() : e.what());
+  }
+}
+
+TApplication::TApplication() : TComponent(nullptr) {
+  Application = this;
+  title_ = ApplicationTitle();
+}
+
+TApplication::~TApplication() {
+  DestroyComponents();
+  window_.reset();
+  if (comInitialized_) CoUninitialize();
+  if (Application == this) Application = nullptr;
+}
+
+void TApplication::Initialize() {
+  comInitialized_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = Trampoline;
+  cls.hInstance = instance;
+  cls.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+  cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  cls.lpszClassName = kClassName;
+  RegisterClassA(&cls);
+  // A zero-sized captioned popup: visible, it is nothing but a taskbar button.
+  int x = GetSystemMetrics(SM_CXSCREEN) / 2;
+  int y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  window_.reset(CreateWindowExA(0, kClassName, title_.c_str(),
+                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y,
+                                0, 0, nullptr, nullptr, instance, nullptr));
+  SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void TApplication::AfterFormCreated(TForm* form) { form->AfterConstruction(); }
+
+void TApplication::Run() {
+  if (mainForm_ != nullptr && ShowMainForm) {
+    if (mainForm_->WindowState() == TWindowState::wsMinimized)
+      Minimize();
+    else
+      mainForm_->Show();
+  }
+  MSG msg;
+  while (!terminated_) {
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      terminated_ = true;
+      break;
+    }
+    ProcessMessage(msg);
+  }
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+  if (msg.message == WM_QUIT) {
+    terminated_ = true;
+    return true;
+  }
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+}
+
+void TApplication::Minimize() {
+  if (IsIconic(window_.get())) return;
+  SetActiveWindow(window_.get());
+  ShowWindow(window_.get(), SW_MINIMIZE);
+}
+
+void TApplication::Restore() {
+  if (!IsIconic(window_.get())) return;
+  SetActiveWindow(window_.get());
+  ShowWindow(window_.get(), SW_RESTORE);
+  if (mainForm_ != nullptr && mainForm_->Visible()) SetForegroundWindow(mainForm_->Handle());
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  PostQuitMessage(0);
+}
+
+void TApplication::HandleException(const std::exception& e) {
+  const auto* ours = dynamic_cast<const Exception*>(&e);
+  HWND owner = mainForm_ != nullptr && mainForm_->Visible() ? mainForm_->Handle() : window_.get();
+  ShowErrorBox(owner, ours != nullptr ? ours->Message() : e.what());
+}
+
+TApplication::HookId TApplication::HookMainWindow(Hook hook) {
+  hooks_.emplace_back(nextHookId_, std::move(hook));
+  return nextHookId_++;
+}
+
+void TApplication::UnhookMainWindow(HookId id) {
+  for (auto it = hooks_.begin(); it != hooks_.end(); ++it) {
+    if (it->first == id) {
+      hooks_.erase(it);
+      return;
+    }
+  }
+}
+
+void TApplication::FormGone(TForm* form) {
+  if (focusedForm_ == form) focusedForm_ = nullptr;
+  if (mainForm_ == form) mainForm_ = nullptr;
+}
+
+LRESULT TApplication::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  TMessage m{message, wParam, lParam, 0};
+  // A hook may remove itself (or others) while it runs: walk a copy.
+  auto hooks = hooks_;
+  for (auto& [id, hook] : hooks)
+    if (hook(m)) return m.Result;
+
+  HWND self = window_.get();
+  switch (message) {
+    case WM_SYSCOMMAND:
+      switch (wParam & 0xFFF0) {
+        case SC_MINIMIZE:
+          Minimize();
+          return 0;
+        case SC_RESTORE:
+          Restore();
+          return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (mainForm_ != nullptr) mainForm_->Close();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return 1;
+  }
+  return DefWindowProcA(self, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TApplication::Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  try {
+    return self->WndProc(message, wParam, lParam);
+  } catch (const std::exception& e) {
+    self->HandleException(e);
+  }
+  return 0;
+}

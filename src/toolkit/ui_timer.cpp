@@ -1,0 +1,33 @@
+#include "toolkit/ui_timer.h"
+
+namespace {
+constexpr UINT_PTR kTimerId = 1;
+}
+
+TTimer::TTimer(TComponent* owner) : TComponent(owner) {
+  window_ = std::make_unique<TUtilityWindow>([this](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_TIMER) return DefWindowProcA(window, message, wParam, lParam);
+    if (OnTimer) OnTimer(this);
+    return LRESULT{0};
+  });
+  Update();
+}
+
+TTimer::~TTimer() {
+  if (window_) KillTimer(window_->Handle(), kTimerId);
+}
+
+void TTimer::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  Update();
+}
+
+void TTimer::SetInterval(unsigned milliseconds) {
+  interval_ = milliseconds;
+  Update();
+}
+
+void TTimer::Update() {
+  KillTimer(window_->Handle(), kTimerId);
+  if (enabled_ && interval_ != 0) SetTimer(window_->Handle(), kTimerId, interval_, nullptr);
+}

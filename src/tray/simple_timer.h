@@ -1,0 +1,41 @@
+#pragma once
+// Window-message timers that share one hidden window per process. The window
+// lives from the first timer's construction to the last one's destruction.
+
+#include <functional>
+
+#include <windows.h>
+
+class TSimpleTimer {
+ public:
+  using TickHandler = std::function<void(TSimpleTimer*)>;
+
+  TSimpleTimer(unsigned intervalMs, TickHandler onTick);
+  ~TSimpleTimer();
+  TSimpleTimer(const TSimpleTimer&) = delete;
+  TSimpleTimer& operator=(const TSimpleTimer&) = delete;
+
+  // False, and nothing happens, for interval 0.
+  bool Start();
+  void Stop();
+  bool Running() const { return running_; }
+  unsigned Interval() const { return interval_; }
+  // A running timer restarts with the new interval; 0 stops its ticks.
+  void SetInterval(unsigned intervalMs);
+
+ private:
+  friend class TSimpleTimerHandler;
+  void Tick();
+
+  unsigned interval_;
+  bool running_ = false;
+  TickHandler onTick_;
+};
+
+class TSimpleTimerHandler {
+ public:
+  static void AddRef();
+  static void Release();
+  static HWND Window();
+  static int RefCount();
+};

@@ -1,0 +1,232 @@
+#include "tray/tray_icon.h"
+
+#include <algorithm>
+
+#include "toolkit/error_box.h"
+#include "tray/record_text.h"
+#include "toolkit/exceptions.h"
+#include "tray/simple_timer.h"
+#include "tray/tray_icon_handler.h"
+
+namespace {
+
+constexpr char kOwnerProp[] = "PslTrayIconOwner";
+constexpr UINT kTooltipChars = 127;
+
+TTrayIcon::ShellNotifyCall& ShellCall() {
+  static TTrayIcon::ShellNotifyCall call = [](DWORD message, NOTIFYICONDATAW* record) {
+    return Shell_NotifyIconW(message, record);
+  };
+  return call;
+}
+
+}  // namespace
+
+void TTrayIcon::SetShellNotifyCall(ShellNotifyCall call) { ShellCall() = std::move(call); }
+
+TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
+  TTrayIconHandler::AddRef();
+  mdiCheckPending_ = true;
+  Enabled = true;
+  showHint_ = true;
+  icon_.OnChange = [this] { UpdateInTray(); };
+  {
+    std::lock_guard lock(recordLock_);
+    record_ = NOTIFYICONDATAW{};
+    record_.cbSize = kNotifyIconRecordSize;
+    record_.hWnd = TTrayIconHandler::Window();
+    record_.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(this));
+    record_.uFlags = kTrayFlags;
+    record_.uCallbackMessage = kTrayCallbackMessage;
+  }
+  cycleTimer_ = new TSimpleTimer(1000, [this](TSimpleTimer* t) { CycleTick(t); });
+  clickTimer_ = new TSimpleTimer(1000, [this](TSimpleTimer* t) { ClickTick(t); });
+  exitTimer_ = new TSimpleTimer(20, [this](TSimpleTimer* t) { ExitTick(t); });
+  pointerOutside_ = true;
+  if (Application != nullptr)
+    hookId_ = Application->HookMainWindow([this](TMessage& m) { return ApplicationHook(m); });
+  if (TForm* form = OwnerForm()) {
+    ownerWindow_ = form->Handle();
+    SetPropA(ownerWindow_, kOwnerProp, this);
+    previousOwnerProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(ownerWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerWindowProcTrampoline)));
+  }
+}
+
+TTrayIcon::~TTrayIcon() {
+  RemoveFromTray();
+  delete cycleTimer_;
+  delete clickTimer_;
+  delete exitTimer_;
+  icon_.OnChange = nullptr;
+  try {
+    icon_.SetHandle(nullptr);
+  } catch (...) {
+    // Failing to free the image must not stop the icon's removal.
+  }
+  if (Application != nullptr && hookId_ != 0) Application->UnhookMainWindow(hookId_);
+  if (ownerWindow_ != nullptr && previousOwnerProc_ != nullptr) {
+    SetWindowLongPtrA(ownerWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousOwnerProc_));
+    RemovePropA(ownerWindow_, kOwnerProp);
+  }
+  previousOwnerProc_ = nullptr;
+  ownerWindow_ = nullptr;
+  TTrayIconHandler::Release();
+}
+
+TForm* TTrayIcon::OwnerForm() const { return dynamic_cast<TForm*>(Owner()); }
+
+void TTrayIcon::PrepareRecord() {
+  try {
+    record_.hIcon = icon_.Handle();
+  } catch (const EReadError&) {
+    record_.hIcon = nullptr;
+  }
+  if (!hint_.empty() && showHint_)
+    CopyCut(record_.szTip, hint_, kTooltipChars);
+  else
+    std::fill(std::begin(record_.szTip), std::end(record_.szTip), L'\0');
+}
+
+bool TTrayIcon::Notify(DWORD message) {
+  std::lock_guard lock(recordLock_);
+  PrepareRecord();
+  return ShellCall()(message, &record_) != FALSE;
+}
+
+bool TTrayIcon::AddToTray() {
+  std::lock_guard lock(recordLock_);
+  iconVisible_ = true;
+  return Notify(NIM_ADD);
+}
+
+bool TTrayIcon::RemoveFromTray() {
+  std::lock_guard lock(recordLock_);
+  iconVisible_ = false;
+  return Notify(NIM_DELETE);
+}
+
+bool TTrayIcon::UpdateInTray() { return Notify(NIM_MODIFY); }
+
+NOTIFYICONDATAW TTrayIcon::RecordSnapshot() {
+  std::lock_guard lock(recordLock_);
+  return record_;
+}
+
+void TTrayIcon::SetHint(const std::string& hint) {
+  hint_ = hint;
+  UpdateInTray();
+}
+
+void TTrayIcon::SetShowHint(bool value) {
+  showHint_ = value;
+  UpdateInTray();
+}
+
+void TTrayIcon::SetIconVisible(bool value) {
+  if (value)
+    AddToTray();
+  else
+    RemoveFromTray();
+}
+
+void TTrayIcon::SetIconList(TImageList* list) {
+  iconList_ = list;
+  SetIconIndex(0);
+}
+
+void TTrayIcon::SetIconIndex(int index) {
+  if (iconList_ != nullptr) {
+    iconIndex_ = std::min(index, iconList_->Count() - 1);
+    iconList_->GetIcon(iconIndex_, icon_);
+  } else {
+    iconIndex_ = 0;
+  }
+  UpdateInTray();
+}
+
+void TTrayIcon::Loaded() {
+  TComponent::Loaded();
+  if (TForm* form = OwnerForm(); form != nullptr && !DesignPreview) {
+    bool showMainForm = true;
+    if (OnStartup) OnStartup(this, showMainForm);
+    if (!showMainForm && Application != nullptr) {
+      Application->ShowMainForm = false;
+      HideMainWindow();
+    }
+  }
+  UpdateInTray();
+  SetIconVisible(iconVisible_);
+  SetCycleIcons(cycleIcons_);
+  SetWantEnterExitEvents(wantEnterExitEvents_);
+  std::lock_guard lock(recordLock_);
+  record_.uVersion = 0;
+  ShellCall()(NIM_SETVERSION, &record_);
+}
+
+void TTrayIcon::Notification(TComponent* component, bool removing) {
+  TComponent::Notification(component, removing);
+  if (!removing) return;
+  if (reinterpret_cast<TComponent*>(PopupMenu) == component) PopupMenu = nullptr;
+}
+
+void TTrayIcon::HideMainWindow() {
+  if (OwnerForm() == nullptr || Application == nullptr || Application->MainForm() == nullptr) return;
+  Application->MainForm()->Hide();
+  HideTaskbarButton();
+}
+
+void TTrayIcon::HideTaskbarButton() {
+  if (Application == nullptr) return;
+  if (IsWindowVisible(Application->Handle())) ShowWindow(Application->Handle(), SW_HIDE);
+}
+
+void TTrayIcon::SendToTray() {
+  HideMainWindow();
+  AddToTray();
+}
+
+bool TTrayIcon::ApplicationHook(TMessage& message) {
+  if (message.Msg == WM_SIZE && message.WParam == SIZE_MINIMIZED) {
+    if (MinimizeToTray) SendToTray();
+  } else if (message.Msg == WM_WINDOWPOSCHANGED) {
+    // No MDI parent forms exist in this toolkit, so the check always ends here.
+    if (mdiCheckPending_ && Application->MainForm() != nullptr) mdiCheckPending_ = false;
+  } else if (message.Msg == WM_SYSCOMMAND && message.WParam == SC_RESTORE) {
+    if (TForm* main = Application->MainForm()) {
+      if (main->WindowState() == TWindowState::wsMinimized) ShowWindow(main->Handle(), SW_RESTORE);
+      ShowWindow(main->Handle(), SW_SHOW);
+    }
+  } else if (WM_TASKBARCREATED != 0 && message.Msg == WM_TASKBARCREATED) {
+    if (iconVisible_) AddToTray();
+  }
+  return false;
+}
+
+LRESULT TTrayIcon::OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SHOWWINDOW && wParam == 1 && lParam == 0) {
+    if (Application != nullptr) SetForegroundWindow(Application->Handle());
+    SetForegroundWindow(ownerWindow_);
+  } else if ((message == WM_SHOWWINDOW && wParam == 0 && lParam == SW_PARENTCLOSING &&
+              (Application == nullptr || !Application->Terminated())) ||
+             (message == WM_SYSCOMMAND && wParam == SC_MINIMIZE)) {
+    if (MinimizeToTray && OnMinimizeToTray) {
+      OnMinimizeToTray(this);
+      SendToTray();
+      return 1;
+    }
+  }
+  return CallWindowProcA(previousOwnerProc_, ownerWindow_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TTrayIcon::OwnerWindowProcTrampoline(HWND window, UINT message, WPARAM wParam,
+                                                      LPARAM lParam) {
+  auto* self = static_cast<TTrayIcon*>(GetPropA(window, kOwnerProp));
+  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  try {
+    return self->OwnerWindowProc(message, wParam, lParam);
+  } catch (const std::exception& e) {
+    HandleUiException(e);
+  }
+  return 0;
+}

@@ -1,0 +1,43 @@
+#include "app/status_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(StatusRules, TrimRemovesControlCharactersAndSpacesAtBothEndsOnly) {
+  EXPECT_EQ(Trim(" \t\r\n max size \r\n"), "max size");
+  EXPECT_EQ(Trim(std::string("\0\x1f x \x20", 5)), "x");
+  EXPECT_EQ(Trim("   "), "");
+  EXPECT_EQ(Trim(""), "");
+  EXPECT_EQ(Trim("\x7f"
+                 "a\x7f"),
+            "\x7f"
+            "a\x7f");                         // DEL is above 32
+  EXPECT_EQ(Trim("\xA0x\xA0"), "\xA0x\xA0");  // so is a code-page space
+}
+
+TEST(StatusRules, EachOutcomeGivesItsBalloonKeepingCase) {
+  struct Case {
+    std::string status;
+    std::optional<std::string> balloon;
+  } cases[] = {
+      {"error", "Изображение не загружено"},
+      {"error\r\n", "Изображение не загружено"},
+      {"good", std::nullopt},
+      {" good\n", std::nullopt},
+      {"max size", "Слишком большой скриншот"},
+      {"max size\r\n", "Слишком большой скриншот"},
+      {"Error", "Не известная ошибка"},
+      {"ERROR", "Не известная ошибка"},
+      {"Good", "Не известная ошибка"},
+      {"max  size", "Не известная ошибка"},
+      {"<html>404</html>", "Не известная ошибка"},
+      {"   ", std::nullopt},
+      {"\r\n\r\n", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ErrorBalloonText(c.status), c.balloon) << testing::PrintToString(c.status);
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+#include "toolkit/string_list.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "toolkit/exceptions.h"
+
+namespace {
+
+std::vector<std::string> Lines(const TStringList& list) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < list.Count(); ++i) lines.push_back(list.Strings(i));
+  return lines;
+}
+
+TEST(StringList, SplitsAtEveryKindOfLineEnd) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"", {}},
+      {"one", {"one"}},
+      {"one\r\n", {"one"}},
+      {"one\r\ntwo", {"one", "two"}},
+      {"one\ntwo\rthree\r\n", {"one", "two", "three"}},
+      {"\r\n", {""}},
+      {"\r\n\r\nx", {"", "", "x"}},
+      {"a\n\rb", {"a", "", "b"}},  // LF CR is two line ends
+      {"  spaced  \r\n", {"  spaced  "}},
+  };
+  for (const Case& c : cases) {
+    TStringList list;
+    list.SetText(c.text);
+    EXPECT_EQ(Lines(list), c.lines) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(StringList, IndexOutsideTheListRaisesListError) {
+  TStringList list;
+  try {
+    list.Strings(0);
+    FAIL() << "no error";
+  } catch (const EListError& e) {
+    EXPECT_STREQ(e.Message().c_str(), "List index out of bounds (0)");
+  }
+  list.Add("x");
+  EXPECT_EQ(list.Strings(0), "x");
+  EXPECT_THROW(list.Strings(1), EListError);
+  EXPECT_THROW(list.Strings(-1), EListError);
+}
+
+class StringListFiles : public testing::Test {
+ protected:
+  std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                              ("psl-strings-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+  void SetUp() override { std::filesystem::create_directories(dir); }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::string Read(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+};
+
+TEST_F(StringListFiles, SaveWritesCrLfAfterEveryLineAndLoadReadsItBack) {
+  TStringList list;
+  list.Add("1.0.3");
+  list.Add("");
+  list.Add("\xE2\xEE\xF0");  // bytes stay bytes
+  auto file = (dir / "ver").string();
+  list.SaveToFile(file);
+  EXPECT_EQ(Read(file), "1.0.3\r\n\r\n\xE2\xEE\xF0\r\n");
+
+  TStringList loaded;
+  loaded.LoadFromFile(file);
+  EXPECT_EQ(Lines(loaded), Lines(list));
+
+  // Saving again replaces, never appends.
+  TStringList shorter;
+  shorter.Add("2");
+  shorter.SaveToFile(file);
+  EXPECT_EQ(Read(file), "2\r\n");
+}
+
+TEST_F(StringListFiles, MissingFileAndUnwritablePlaceRaiseStreamErrors) {
+  TStringList list;
+  auto missing = (dir / "config.pl").string();
+  try {
+    list.LoadFromFile(missing);
+    FAIL() << "no error";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.Message().rfind("Cannot open file \"", 0), 0u) << e.Message();
+    EXPECT_NE(e.Message().find("config.pl\". "), std::string::npos) << e.Message();
+  }
+  list.Add("x");
+  EXPECT_THROW(list.SaveToFile((dir / "no-such-dir" / "ver").string()), EFCreateError);
+}
+
+}  // namespace
