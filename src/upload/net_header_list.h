@@ -8,7 +8,6 @@
 
 #include "toolkit/trim.h"
 
-#include "toolkit/trim.h"
 
 class TNetHeaderList {
  public:
