@@ -1,0 +1,264 @@
+// Encoding speed and memory of a capture: TJPEGImage next to libjpeg driven
+// directly with the same settings and next to cjpeg, the reference encoder,
+// in one run. Prints megapixels per second, the ratios and the peak heap the
+// encoding takes beyond the picture itself.
+//
+//   jpeg_bench [repetitions]
+
+#include <malloc.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "capture/jpeg_image.h"
+
+// Heap accounting: every allocation of the process, libjpeg's included, goes
+// through these and is counted with its usable size.
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+void* __libc_memalign(size_t, size_t);
+void __libc_free(void*);
+}
+
+namespace {
+std::atomic<long long> heapNow{0};
+std::atomic<long long> heapPeak{0};
+
+void Count(void* p, int sign) {
+  if (p == nullptr) return;
+  long long now = heapNow += sign * static_cast<long long>(malloc_usable_size(p));
+  long long peak = heapPeak.load();
+  while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
+  }
+}
+}  // namespace
+
+extern "C" {
+void* malloc(size_t size) {
+  void* p = __libc_malloc(size);
+  Count(p, 1);
+  return p;
+}
+void* calloc(size_t n, size_t size) {
+  void* p = __libc_calloc(n, size);
+  Count(p, 1);
+  return p;
+}
+void* realloc(void* old, size_t size) {
+  Count(old, -1);
+  void* p = __libc_realloc(old, size);
+  Count(p != nullptr ? p : (size != 0 ? old : nullptr), 1);
+  return p;
+}
+void free(void* p) {
+  Count(p, -1);
+  __libc_free(p);
+}
+void* memalign(size_t alignment, size_t size) {
+  void* p = __libc_memalign(alignment, size);
+  Count(p, 1);
+  return p;
+}
+void* aligned_alloc(size_t alignment, size_t size) { return memalign(alignment, size); }
+int posix_memalign(void** out, size_t alignment, size_t size) {
+  void* p = memalign(alignment, size);
+  if (p == nullptr) return ENOMEM;
+  *out = p;
+  return 0;
+}
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A desktop-like picture: flat panels, lines of "text" strokes, a photo area
+// with gradients and noise. Screens compress far better than noise, and the
+// encoder's speed depends on that.
+TBitmap ScreenLikePicture(int width, int height) {
+  TBitmap bitmap(width, height);
+  std::mt19937 random(12345);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = bitmap.ScanLine(y);
+    for (int x = 0; x < width; ++x) {
+      std::uint8_t r, g, b;
+      if (y < height / 20) {  // title bar
+        r = 40, g = 90, b = 160;
+      } else if (x < width / 5) {  // side panel with text lines
+        bool stroke = (y / 4) % 5 != 4 && ((x * 7 + y * 3) % 11 < 3) && (y / 20) % 2 == 0;
+        r = g = b = stroke ? 20 : 235;
+      } else if (x > width / 2 && y > height / 3) {  // photo
+        int n = static_cast<int>(random() % 31) - 15;
+        r = static_cast<std::uint8_t>(std::clamp(x * 255 / width + n, 0, 255));
+        g = static_cast<std::uint8_t>(std::clamp(y * 255 / height + n, 0, 255));
+        b = static_cast<std::uint8_t>(std::clamp(128 + ((x ^ y) & 63) + n, 0, 255));
+      } else {  // document with text
+        bool stroke = (y / 3) % 6 < 4 && ((x * 13 + (y / 3) * 5) % 17 < 5) && (y / 18) % 2 == 0;
+        r = g = b = stroke ? 30 : 255;
+      }
+      row[x * 3] = b;
+      row[x * 3 + 1] = g;
+      row[x * 3 + 2] = r;
+    }
+  }
+  return bitmap;
+}
+
+// libjpeg with the capture's settings, straight from the bitmap's rows: what
+// the encoding costs without the object around it.
+std::size_t EncodeDirectly(const TBitmap& bitmap) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &out, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(bitmap.Width());
+  cinfo.image_height = static_cast<JDIMENSION>(bitmap.Height());
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 90, TRUE);
+  cinfo.dct_method = JDCT_FLOAT;
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(bitmap.ScanLine(static_cast<int>(cinfo.next_scanline)));
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::free(out);
+  return size;
+}
+
+void WritePpm(const TBitmap& bitmap, const std::string& path) {
+  std::ofstream out(path, std::ios::binary);
+  out << "P6\n" << bitmap.Width() << " " << bitmap.Height() << "\n255\n";
+  std::vector<char> row(static_cast<std::size_t>(bitmap.Width()) * 3);
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    const std::uint8_t* in = bitmap.ScanLine(y);
+    for (int x = 0; x < bitmap.Width(); ++x) {
+      row[x * 3] = static_cast<char>(in[x * 3 + 2]);
+      row[x * 3 + 1] = static_cast<char>(in[x * 3 + 1]);
+      row[x * 3 + 2] = static_cast<char>(in[x * 3]);
+    }
+    out.write(row.data(), static_cast<std::streamsize>(row.size()));
+  }
+}
+
+// Runs cjpeg once; returns the wall time in seconds and its peak resident size in KiB.
+std::pair<double, long> RunCjpeg(const std::string& in, const std::string& out) {
+  const char* argv[] = {"cjpeg", "-quality", "90",        "-baseline", "-dct",
+                        "float", "-outfile", out.c_str(), in.c_str(),  nullptr};
+  auto start = Clock::now();
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, "cjpeg", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+    std::perror("cjpeg");
+    std::exit(1);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "cjpeg failed\n");
+    std::exit(1);
+  }
+  return {seconds, usage.ru_maxrss};
+}
+
+template <class F>
+double MedianSeconds(int repetitions, F&& run) {
+  std::vector<double> times;
+  for (int i = 0; i < repetitions; ++i) {
+    auto start = Clock::now();
+    run();
+    times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+double MiB(long long bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("psl-jpeg-bench-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+
+  std::printf("JPEG encoding, quality 90, 4:2:0, float DCT; median of %d runs\n", repetitions);
+  std::printf("%-10s %12s %12s %12s %9s %9s %10s\n", "picture", "TJPEGImage", "libjpeg", "cjpeg", "vs lib",
+              "vs cjpeg", "same bytes");
+  std::printf("%-10s %12s %12s %12s %9s %9s\n", "", "MP/s", "MP/s", "MP/s*", "", "");
+  struct Memory {
+    const char* name;
+    long long peak, workingCopy, encoded;
+    long cjpegKiB;
+  };
+  std::vector<Memory> memory;
+  for (auto [width, height, name] :
+       {std::tuple{1920, 1080, "1920x1080"}, std::tuple{3840, 2160, "3840x2160"}}) {
+    TBitmap picture = ScreenLikePicture(width, height);
+    double megapixels = static_cast<double>(width) * height / 1e6;
+
+    TJPEGImage jpeg;
+    double ours = MedianSeconds(repetitions, [&] {
+      jpeg.LoadFromBitmap(picture);
+      jpeg.Encode();
+    });
+    double direct = MedianSeconds(repetitions, [&] { EncodeDirectly(picture); });
+
+    std::string ppm = (dir / "in.ppm").string(), out = (dir / "out.jpg").string();
+    WritePpm(picture, ppm);
+    long cjpegKiB = 0;
+    double reference = MedianSeconds(repetitions, [&] { cjpegKiB = RunCjpeg(ppm, out).second; });
+    std::ifstream cjpegOut(out, std::ios::binary);
+    std::vector<std::uint8_t> cjpegBytes{std::istreambuf_iterator<char>(cjpegOut),
+                                         std::istreambuf_iterator<char>()};
+
+    // Peak heap of one encoding, beyond what was allocated before it.
+    TJPEGImage measured;
+    measured.LoadFromBitmap(picture);
+    long long before = heapNow.load();
+    heapPeak = before;
+    measured.Encode();
+    memory.push_back({name, heapPeak.load() - before, static_cast<long long>(picture.ImageSize()),
+                      static_cast<long long>(measured.EncodedData().size()), cjpegKiB});
+
+    std::printf("%-10s %12.1f %12.1f %12.1f %9.2f %9.2f %10s\n", name, megapixels / ours, megapixels / direct,
+                megapixels / reference, direct / ours, reference / ours,
+                cjpegBytes == measured.EncodedData() ? "yes" : "NO");
+  }
+  std::printf("* cjpeg: whole process, reading the PPM file from %s included\n\n",
+              std::filesystem::temp_directory_path().string().c_str());
+
+  std::printf("%-10s %12s %12s %12s %12s %12s\n", "picture", "peak extra", "working copy", "encoded", "rest",
+              "cjpeg RSS");
+  std::printf("%-10s %12s %12s %12s %12s %12s\n", "", "MiB", "MiB", "MiB", "KiB", "MiB");
+  for (const Memory& m : memory)
+    std::printf("%-10s %12.2f %12.2f %12.2f %12.0f %12.2f\n", m.name, MiB(m.peak), MiB(m.workingCopy),
+                MiB(m.encoded), (m.peak - m.workingCopy - m.encoded) / 1024.0, m.cjpegKiB / 1024.0);
+  std::filesystem::remove_all(dir);
+  return 0;
+}
