@@ -28,20 +28,19 @@
 #include "capture/jpeg_image.h"
 
 // Heap accounting: every allocation of the process, libjpeg's included, goes
-// through these and is counted with its usable size.
-extern "C" {
-void* __libc_malloc(size_t);
-void* __libc_calloc(size_t, size_t);
-void* __libc_realloc(void*, size_t);
-void* __libc_memalign(size_t, size_t);
-void __libc_free(void*);
-}
+// through these and is counted with its usable size. Sanitizers bring their
+// own allocator, so their builds go without the memory figures.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define PSL_COUNT_HEAP 0
+#else
+#define PSL_COUNT_HEAP 1
+#endif
 
 namespace {
 std::atomic<long long> heapNow{0};
 std::atomic<long long> heapPeak{0};
 
-void Count(void* p, int sign) {
+[[maybe_unused]] void Count(void* p, int sign) {
   if (p == nullptr) return;
   long long now = heapNow += sign * static_cast<long long>(malloc_usable_size(p));
   long long peak = heapPeak.load();
@@ -49,6 +48,15 @@ void Count(void* p, int sign) {
   }
 }
 }  // namespace
+
+#if PSL_COUNT_HEAP
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+void* __libc_memalign(size_t, size_t);
+void __libc_free(void*);
+}
 
 extern "C" {
 void* malloc(size_t size) {
@@ -84,6 +92,7 @@ int posix_memalign(void** out, size_t alignment, size_t size) {
   return 0;
 }
 }
+#endif
 
 namespace {
 
@@ -256,9 +265,11 @@ int main(int argc, char** argv) {
   std::printf("%-10s %12s %12s %12s %12s %12s\n", "picture", "peak extra", "working copy", "encoded", "rest",
               "cjpeg RSS");
   std::printf("%-10s %12s %12s %12s %12s %12s\n", "", "MiB", "MiB", "MiB", "KiB", "MiB");
+  if (!PSL_COUNT_HEAP) std::printf("(no heap figures in sanitizer builds)\n");
   for (const Memory& m : memory)
-    std::printf("%-10s %12.2f %12.2f %12.2f %12.0f %12.2f\n", m.name, MiB(m.peak), MiB(m.workingCopy),
-                MiB(m.encoded), (m.peak - m.workingCopy - m.encoded) / 1024.0, m.cjpegKiB / 1024.0);
+    if (PSL_COUNT_HEAP)
+      std::printf("%-10s %12.2f %12.2f %12.2f %12.0f %12.2f\n", m.name, MiB(m.peak), MiB(m.workingCopy),
+                  MiB(m.encoded), (m.peak - m.workingCopy - m.encoded) / 1024.0, m.cjpegKiB / 1024.0);
   std::filesystem::remove_all(dir);
   return 0;
 }

@@ -1,9 +1,10 @@
 #include "capture/jpeg_image.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
-#include <exception>
 #include <cstdlib>
+#include <exception>
 #include <new>
 
 // jpeglib.h needs FILE and size_t declared before it.
@@ -19,13 +20,17 @@ constexpr int kCodecVersion = 62;
 static_assert(JPEG_LIB_VERSION == kCodecVersion, "built against a libjpeg without the jpeg62 interface");
 
 constexpr std::size_t kOutputBufferSize = 4096;
+// The encoded bytes grow in blocks of this size while the working copy is
+// alive and are joined after it is gone: the peak stays at the working copy
+// plus the encoded bytes, without a growing array's doubling slack.
+constexpr std::size_t kEncodedBlockSize = 64 * 1024;
 
 }  // namespace
 
 // One encoding's codec state. The codec calls back into it through
 // client_data; its error exit long-jumps to the point in RunCodec.
 struct JpegCodecSession {
-  explicit JpegCodecSession(TJPEGImage* image) : owner(image) {
+  explicit JpegCodecSession(std::size_t sizeLimit) : limit(sizeLimit) {
     errors.error_exit = ErrorExit;
     errors.emit_message = [](j_common_ptr, int) {};
     errors.output_message = [](j_common_ptr) {};
@@ -76,7 +81,7 @@ struct JpegCodecSession {
     std::size_t stored = 0;
     // No C++ exception may cross the codec's C frames: keep it and leave by the error exit.
     try {
-      stored = s.owner->AppendEncoded(s.buffer, count);
+      stored = s.Store(s.buffer, count);
     } catch (...) {
       s.failure = std::current_exception();
     }
@@ -84,11 +89,48 @@ struct JpegCodecSession {
     if (stored < count) Fail(cinfo, JERR_FILE_WRITE);
   }
 
+  // Appends up to the size limit and returns the bytes stored.
+  std::size_t Store(const std::uint8_t* bytes, std::size_t count) {
+    std::size_t n = std::min(count, limit - std::min(limit, total));
+    try {
+      for (std::size_t done = 0; done < n;) {
+        if (blocks.empty() || blocks.back().size() == kEncodedBlockSize) {
+          blocks.emplace_back();
+          blocks.back().reserve(kEncodedBlockSize);
+        }
+        std::vector<std::uint8_t>& block = blocks.back();
+        std::size_t part = std::min(n - done, kEncodedBlockSize - block.size());
+        block.insert(block.end(), bytes + done, bytes + done + part);
+        done += part;
+        total += part;
+      }
+    } catch (const std::bad_alloc&) {
+      throw EStreamError("Out of memory while expanding memory stream");
+    }
+    return n;
+  }
+
+  // Moves the stored bytes into one array, releasing each block once copied.
+  void JoinInto(std::vector<std::uint8_t>& data) {
+    try {
+      data.reserve(total);
+    } catch (const std::bad_alloc&) {
+      throw EStreamError("Out of memory while expanding memory stream");
+    }
+    for (std::vector<std::uint8_t>& block : blocks) {
+      data.insert(data.end(), block.begin(), block.end());
+      std::vector<std::uint8_t>().swap(block);
+    }
+    blocks.clear();
+  }
+
   jpeg_compress_struct cinfo{};
   jpeg_error_mgr errors{};
   jpeg_destination_mgr destination{};
   std::jmp_buf jump{};
-  TJPEGImage* owner;
+  std::size_t limit;
+  std::size_t total = 0;
+  std::vector<std::vector<std::uint8_t>> blocks;
   std::exception_ptr failure;
   JOCTET buffer[kOutputBufferSize];
 };
@@ -161,21 +203,10 @@ void TJPEGImage::SetProgressiveEncoding(bool value) {
   encoded_ = false;
 }
 
-std::size_t TJPEGImage::AppendEncoded(const std::uint8_t* bytes, std::size_t count) {
-  std::size_t room = data_.size() < limit_ ? limit_ - data_.size() : 0;
-  std::size_t n = count < room ? count : room;
-  try {
-    data_.insert(data_.end(), bytes, bytes + n);
-  } catch (const std::bad_alloc&) {
-    throw EStreamError("Out of memory while expanding memory stream");
-  }
-  return n;
-}
-
 void TJPEGImage::Encode() {
   data_ = {};
   encoded_ = false;
-  JpegCodecSession session(this);
+  JpegCodecSession session(limit_);
 
   EncodeJob job;
   std::vector<std::uint8_t> workingCopy;
@@ -196,6 +227,8 @@ void TJPEGImage::Encode() {
 
   bool finished = RunCodec(session, job);
   jpeg_destroy(reinterpret_cast<j_common_ptr>(&session.cinfo));
+  std::vector<std::uint8_t>().swap(workingCopy);
+  session.JoinInto(data_);
   if (session.failure) std::rethrow_exception(session.failure);
   if (!finished) {
     char message[32];

@@ -46,10 +46,6 @@ class TJPEGImage {
   void SetEncodedSizeLimit(std::size_t limit) noexcept { limit_ = limit; }
 
  private:
-  friend struct JpegCodecSession;
-  // Appends up to the size limit and returns the bytes stored.
-  std::size_t AppendEncoded(const std::uint8_t* bytes, std::size_t count);
-
   TBitmap bitmap_;
   std::vector<std::uint8_t> data_;
   bool encoded_ = false;
