@@ -142,9 +142,6 @@ struct EncodeJob {
   int height = 0;
   JSAMPLE* topRow = nullptr;  // null: nothing to encode
   std::ptrdiff_t rowDistance = 0;
-  int quality = 90;
-  bool grayscale = false;
-  bool progressive = false;
 };
 
 // True when the codec finished. Holds no objects with destructors, since the
@@ -161,11 +158,9 @@ bool RunCodec(JpegCodecSession& s, const EncodeJob& job) {
   // The rows hold blue, green, red; the codec is told so instead of swapping bytes.
   s.cinfo.in_color_space = JCS_EXT_BGR;
   jpeg_set_defaults(&s.cinfo);
-  jpeg_set_quality(&s.cinfo, job.quality, TRUE);
+  jpeg_set_quality(&s.cinfo, TJPEGImage::kQuality, TRUE);
   // libjpeg-turbo defaults to the slow integer DCT; the files are made with the float one.
   s.cinfo.dct_method = JDCT_FLOAT;
-  if (job.grayscale) jpeg_set_colorspace(&s.cinfo, JCS_GRAYSCALE);
-  if (job.progressive) jpeg_simple_progression(&s.cinfo);
 
   jpeg_start_compress(&s.cinfo, TRUE);
   // The working copy is bottom-up, so its rows are not one ascending block: one row per call.
@@ -181,24 +176,6 @@ bool RunCodec(JpegCodecSession& s, const EncodeJob& job) {
 
 void TJPEGImage::LoadFromBitmap(const TBitmap& bitmap) {
   bitmap_ = bitmap;
-  data_ = {};
-  encoded_ = false;
-}
-
-void TJPEGImage::SetQuality(int quality) {
-  quality_ = quality < 1 ? 1 : quality > 100 ? 100 : quality;
-  data_ = {};
-  encoded_ = false;
-}
-
-void TJPEGImage::SetGrayscale(bool value) {
-  grayscale_ = value;
-  data_ = {};
-  encoded_ = false;
-}
-
-void TJPEGImage::SetProgressiveEncoding(bool value) {
-  progressive_ = value;
   data_ = {};
   encoded_ = false;
 }
@@ -220,9 +197,6 @@ void TJPEGImage::Encode() {
     auto stride = static_cast<std::ptrdiff_t>(source.BytesPerRow());
     job.topRow = workingCopy.data() + (job.height - 1) * stride;
     job.rowDistance = -stride;
-    job.quality = quality_;
-    job.grayscale = grayscale_;
-    job.progressive = progressive_;
   }
 
   bool finished = RunCodec(session, job);

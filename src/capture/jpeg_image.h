@@ -33,12 +33,8 @@ class TJPEGImage {
   const std::vector<std::uint8_t>& EncodedData() const noexcept { return data_; }
   bool HasEncodedData() const noexcept { return encoded_; }
 
-  int Quality() const noexcept { return quality_; }
-  void SetQuality(int quality);  // clamped to 1 .. 100 like libjpeg does
-  bool Grayscale() const noexcept { return grayscale_; }
-  void SetGrayscale(bool value);
-  bool ProgressiveEncoding() const noexcept { return progressive_; }
-  void SetProgressiveEncoding(bool value);
+  // Captures are always colour, sequential and of this quality.
+  static constexpr int kQuality = 90;
 
   // The most bytes the encoded data may hold; an append beyond it stores only
   // what fits and the codec stops with its output write error (code 37).
@@ -49,8 +45,5 @@ class TJPEGImage {
   TBitmap bitmap_;
   std::vector<std::uint8_t> data_;
   bool encoded_ = false;
-  int quality_ = 90;
-  bool grayscale_ = false;
-  bool progressive_ = false;
   std::size_t limit_ = 0x7FFFFFFF;
 };

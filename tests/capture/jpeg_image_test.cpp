@@ -220,28 +220,6 @@ TEST(JpegImageFile, CodecFailuresRaiseEJPEGWithTheMessageCodeAndLeaveTheFileEmpt
   EXPECT_EQ(JERR_FILE_WRITE, 37);  // the code the capture's users see on a failed output write
 }
 
-TEST(JpegImageFile, GrayscaleAndProgressiveSettingsReachTheCodec) {
-  TJPEGImage jpeg;
-  jpeg.LoadFromBitmap(GradientBitmap(40, 30));
-  jpeg.SetGrayscale(true);
-  jpeg.Encode();
-  RgbImage gray = DecodeJpeg(jpeg.EncodedData());
-  EXPECT_EQ(gray.At(39, 0).r, gray.At(39, 0).b);
-  int components = 0;
-  for (const JpegSegment& segment : ReadJpegSegments(jpeg.EncodedData()))
-    if (segment.marker == 0xC0) components = segment.payload.at(5);
-  EXPECT_EQ(components, 1);
-
-  jpeg.SetGrayscale(false);
-  jpeg.SetProgressiveEncoding(true);
-  jpeg.Encode();
-  bool progressiveFrame = false;
-  for (const JpegSegment& segment : ReadJpegSegments(jpeg.EncodedData()))
-    progressiveFrame |= segment.marker == 0xC2;
-  EXPECT_TRUE(progressiveFrame);
-  EXPECT_LE(Compare(GradientBitmap(40, 30), DecodeJpeg(jpeg.EncodedData())).max, 12);
-}
-
 TEST(Bitmap, RowsAreBottomUpBlueGreenRedAndPaddedToFourBytes) {
   TBitmap bitmap(3, 2);  // 9 bytes of pixels a row, padded to 12
   ASSERT_EQ(bitmap.BytesPerRow(), 12u);
