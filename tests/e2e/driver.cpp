@@ -1,0 +1,262 @@
+// A user stand-in for end-to-end tests: looks at windows, reads what the shell
+// shows, sends real input. Runs under the same Wine prefix and display as the
+// program. Prints results on standard output; exit 0 on success, 1 on a failed
+// expectation, 2 on bad usage.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Narrow(const std::wstring& w) {
+  if (w.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+std::string ProcessName(DWORD pid) {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  std::string name;
+  for (BOOL ok = Process32First(snap, &entry); ok; ok = Process32Next(snap, &entry))
+    if (entry.th32ProcessID == pid) name = entry.szExeFile;
+  CloseHandle(snap);
+  for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return name;
+}
+
+struct Window {
+  HWND handle;
+  std::string className;
+  std::string process;
+  bool visible;
+  RECT rect;
+  bool owned;
+  bool tool;
+};
+
+BOOL CALLBACK CollectWindow(HWND h, LPARAM p) {
+  Window w{};
+  w.handle = h;
+  char cls[256] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  w.className = cls;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  w.process = ProcessName(pid);
+  w.visible = IsWindowVisible(h) != 0;
+  GetWindowRect(h, &w.rect);
+  w.owned = GetWindow(h, GW_OWNER) != nullptr;
+  w.tool = (GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+  reinterpret_cast<std::vector<Window>*>(p)->push_back(w);
+  return TRUE;
+}
+
+std::vector<Window> TopLevelWindows() {
+  std::vector<Window> all;
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+// The texts of every tool of every tooltip window of another process: the
+// tray's icon tips and balloons live there. The records must be in that
+// process's memory for the control to fill them.
+std::vector<std::string> TooltipTexts() {
+  std::vector<std::string> texts;
+  for (const Window& w : TopLevelWindows()) {
+    if (w.className != "tooltips_class32") continue;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w.handle, &pid);
+    if (pid == GetCurrentProcessId()) continue;
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process == nullptr) continue;
+    const SIZE_T textBytes = 1024 * sizeof(WCHAR);
+    auto* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + textBytes, MEM_COMMIT, PAGE_READWRITE));
+    int count = static_cast<int>(SendMessageW(w.handle, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < count && remote != nullptr; ++i) {
+      TTTOOLINFOW info{};
+      info.cbSize = sizeof info;
+      info.lpszText = reinterpret_cast<LPWSTR>(remote + sizeof info);
+      std::vector<WCHAR> zero(1024, 0);
+      WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
+      WriteProcessMemory(process, remote + sizeof info, zero.data(), textBytes, nullptr);
+      if (!SendMessageW(w.handle, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote))) continue;
+      std::vector<WCHAR> text(1024, 0);
+      ReadProcessMemory(process, remote + sizeof info, text.data(), textBytes - sizeof(WCHAR), nullptr);
+      texts.push_back(Narrow(text.data()));
+    }
+    if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+  }
+  return texts;
+}
+
+void SendKeys(const std::vector<std::pair<WORD, bool>>& keys) {
+  std::vector<INPUT> inputs;
+  for (auto [vk, down] : keys) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    inputs.push_back(in);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void MouseAt(int x, int y, DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+  SendInput(1, &in, sizeof in);
+}
+
+int Usage() {
+  std::fputs(
+      "driver tips | windows EXE | visible-count EXE | close CLASS | exists CLASS | broadcast-taskbar-created |\n"
+      "       hotkey-free | alt-s | keys VK... | click X Y left|right|middle | drag X1 Y1 X2 Y2 | clipboard |\n"
+      "       wait-tip TEXT SECONDS | wait-gone CLASS SECONDS\n",
+      stderr);
+  return 2;
+}
+
+HWND FindByClass(const std::string& cls) {
+  for (const Window& w : TopLevelWindows())
+    if (w.className == cls) return w.handle;
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  std::string cmd = argv[1];
+  if (cmd == "tips") {
+    for (const std::string& t : TooltipTexts()) std::printf("%s\n", t.c_str());
+    return 0;
+  }
+  if (cmd == "wait-tip" && argc == 4) {
+    DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(argv[3]) * 1000);
+    do {
+      for (const std::string& t : TooltipTexts())
+        if (t == argv[2]) return 0;
+      Sleep(200);
+    } while (static_cast<LONG>(until - GetTickCount()) > 0);
+    return 1;
+  }
+  if (cmd == "windows" && argc == 3) {
+    for (const Window& w : TopLevelWindows()) {
+      if (w.process != argv[2]) continue;
+      std::printf("%s visible=%d owned=%d tool=%d rect=%ld,%ld,%ld,%ld\n", w.className.c_str(), w.visible, w.owned,
+                  w.tool, w.rect.left, w.rect.top, w.rect.right, w.rect.bottom);
+    }
+    return 0;
+  }
+  if (cmd == "visible-count" && argc == 3) {
+    int n = 0;
+    for (const Window& w : TopLevelWindows())
+      if (w.process == argv[2] && w.visible) ++n;
+    std::printf("%d\n", n);
+    return 0;
+  }
+  if (cmd == "exists" && argc == 3) return FindByClass(argv[2]) != nullptr ? 0 : 1;
+  if (cmd == "close" && argc == 3) {
+    HWND h = FindByClass(argv[2]);
+    if (h == nullptr) return 1;
+    PostMessageA(h, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (cmd == "wait-gone" && argc == 4) {
+    DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(argv[3]) * 1000);
+    while (FindByClass(argv[2]) != nullptr) {
+      if (static_cast<LONG>(until - GetTickCount()) <= 0) return 1;
+      Sleep(100);
+    }
+    return 0;
+  }
+  if (cmd == "broadcast-taskbar-created") {
+    UINT message = RegisterWindowMessageA("TaskbarCreated");
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    return 0;
+  }
+  if (cmd == "hotkey-free") {
+    if (!RegisterHotKey(nullptr, 1, MOD_ALT, 'S')) {
+      std::puts("taken");
+      return 1;
+    }
+    UnregisterHotKey(nullptr, 1);
+    std::puts("free");
+    return 0;
+  }
+  if (cmd == "alt-s") {
+    SendKeys({{VK_MENU, true}, {'S', true}, {'S', false}, {VK_MENU, false}});
+    return 0;
+  }
+  if (cmd == "keys") {
+    std::vector<std::pair<WORD, bool>> keys;
+    for (int i = 2; i < argc; ++i) {
+      WORD vk = static_cast<WORD>(std::strtol(argv[i], nullptr, 0));
+      keys.push_back({vk, true});
+      keys.push_back({vk, false});
+    }
+    for (auto& k : keys) {
+      SendKeys({k});
+      Sleep(60);
+    }
+    return 0;
+  }
+  if (cmd == "click" && argc == 5) {
+    int x = std::atoi(argv[2]), y = std::atoi(argv[3]);
+    std::string b = argv[4];
+    DWORD down = b == "right" ? MOUSEEVENTF_RIGHTDOWN : b == "middle" ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_LEFTDOWN;
+    DWORD up = b == "right" ? MOUSEEVENTF_RIGHTUP : b == "middle" ? MOUSEEVENTF_MIDDLEUP : MOUSEEVENTF_LEFTUP;
+    MouseAt(x, y, 0);
+    Sleep(100);
+    MouseAt(x, y, down);
+    Sleep(100);
+    MouseAt(x, y, up);
+    return 0;
+  }
+  if (cmd == "drag" && argc == 6) {
+    int x1 = std::atoi(argv[2]), y1 = std::atoi(argv[3]), x2 = std::atoi(argv[4]), y2 = std::atoi(argv[5]);
+    MouseAt(x1, y1, 0);
+    Sleep(100);
+    MouseAt(x1, y1, MOUSEEVENTF_LEFTDOWN);
+    for (int i = 1; i <= 10; ++i) {
+      Sleep(30);
+      MouseAt(x1 + (x2 - x1) * i / 10, y1 + (y2 - y1) * i / 10, 0);
+    }
+    Sleep(100);
+    MouseAt(x2, y2, MOUSEEVENTF_LEFTUP);
+    return 0;
+  }
+  if (cmd == "clipboard") {
+    if (!OpenClipboard(nullptr)) return 1;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    int rc = 1;
+    if (data != nullptr) {
+      const char* text = static_cast<const char*>(GlobalLock(data));
+      if (text != nullptr) {
+        std::printf("%s\n", text);
+        rc = 0;
+      }
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return rc;
+  }
+  return Usage();
+}
