@@ -91,7 +91,8 @@ std::vector<std::string> TooltipTexts() {
       std::vector<WCHAR> zero(1024, 0);
       WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
       WriteProcessMemory(process, remote + sizeof info, zero.data(), textBytes, nullptr);
-      if (!SendMessageW(w.handle, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote))) continue;
+      if (!SendMessageW(w.handle, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote)))
+        continue;
       std::vector<WCHAR> text(1024, 0);
       ReadProcessMemory(process, remote + sizeof info, text.data(), textBytes - sizeof(WCHAR), nullptr);
       texts.push_back(Narrow(text.data()));
@@ -125,8 +126,10 @@ void MouseAt(int x, int y, DWORD flags) {
 
 int Usage() {
   std::fputs(
-      "driver tips | windows EXE | visible-count EXE | close CLASS | exists CLASS | broadcast-taskbar-created |\n"
-      "       hotkey-free | alt-s | keys VK... | click X Y left|right|middle | drag X1 Y1 X2 Y2 | clipboard |\n"
+      "driver tips | windows EXE | visible-count EXE | close CLASS | exists CLASS | "
+      "broadcast-taskbar-created |\n"
+      "       hotkey-free | alt-s | keys VK... | click X Y left|right|middle | drag X1 Y1 X2 Y2 | clipboard "
+      "|\n"
       "       wait-tip TEXT SECONDS | wait-gone CLASS SECONDS\n",
       stderr);
   return 2;
@@ -159,8 +162,8 @@ int main(int argc, char** argv) {
   if (cmd == "windows" && argc == 3) {
     for (const Window& w : TopLevelWindows()) {
       if (w.process != argv[2]) continue;
-      std::printf("%s visible=%d owned=%d tool=%d rect=%ld,%ld,%ld,%ld\n", w.className.c_str(), w.visible, w.owned,
-                  w.tool, w.rect.left, w.rect.top, w.rect.right, w.rect.bottom);
+      std::printf("%s visible=%d owned=%d tool=%d rect=%ld,%ld,%ld,%ld\n", w.className.c_str(), w.visible,
+                  w.owned, w.tool, w.rect.left, w.rect.top, w.rect.right, w.rect.bottom);
     }
     return 0;
   }
@@ -221,7 +224,9 @@ int main(int argc, char** argv) {
   if (cmd == "click" && argc == 5) {
     int x = std::atoi(argv[2]), y = std::atoi(argv[3]);
     std::string b = argv[4];
-    DWORD down = b == "right" ? MOUSEEVENTF_RIGHTDOWN : b == "middle" ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_LEFTDOWN;
+    DWORD down = b == "right"    ? MOUSEEVENTF_RIGHTDOWN
+                 : b == "middle" ? MOUSEEVENTF_MIDDLEDOWN
+                                 : MOUSEEVENTF_LEFTDOWN;
     DWORD up = b == "right" ? MOUSEEVENTF_RIGHTUP : b == "middle" ? MOUSEEVENTF_MIDDLEUP : MOUSEEVENTF_LEFTUP;
     MouseAt(x, y, 0);
     Sleep(100);

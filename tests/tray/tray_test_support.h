@@ -1,0 +1,84 @@
+#pragma once
+// An application object for the whole test program, and a stand-in for the
+// shell's notification call that records every request.
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "toolkit/application.h"
+#include "toolkit/error_box.h"
+#include "tray/tray_icon.h"
+#include "tray/tray_icon_handler.h"
+
+struct ShellRequest {
+  DWORD message;
+  NOTIFYICONDATAW record;
+};
+
+class ShellRecorder {
+ public:
+  explicit ShellRecorder(BOOL answer = TRUE) : answer_(answer) {
+    TTrayIcon::SetShellNotifyCall([this](DWORD message, NOTIFYICONDATAW* record) {
+      std::lock_guard lock(lock_);
+      requests_.push_back({message, *record});
+      return answer_;
+    });
+  }
+  ~ShellRecorder() {
+    TTrayIcon::SetShellNotifyCall(
+        [](DWORD message, NOTIFYICONDATAW* record) { return Shell_NotifyIconW(message, record); });
+  }
+  std::vector<ShellRequest> Take() {
+    std::lock_guard lock(lock_);
+    return std::exchange(requests_, {});
+  }
+  void SetAnswer(BOOL answer) { answer_ = answer; }
+
+ private:
+  std::mutex lock_;
+  std::vector<ShellRequest> requests_;
+  BOOL answer_;
+};
+
+inline std::vector<DWORD> Messages(const std::vector<ShellRequest>& requests) {
+  std::vector<DWORD> m;
+  for (const auto& r : requests) m.push_back(r.message);
+  return m;
+}
+
+inline std::string Utf8(const WCHAR* text) {
+  std::wstring w(text);
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+// Runs the UI thread's messages for a while.
+inline void PumpFor(DWORD milliseconds) {
+  DWORD end = GetTickCount() + milliseconds;
+  do {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(1);
+  } while (static_cast<LONG>(end - GetTickCount()) > 0);
+}
+
+class ApplicationEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    RegisterTaskbarCreatedMessage();
+    application_ = new TApplication();
+    application_->Initialize();
+  }
+  void TearDown() override { delete application_; }
+
+ private:
+  TApplication* application_ = nullptr;
+};
