@@ -1,0 +1,70 @@
+#include "tray/simple_timer.h"
+
+#include <memory>
+
+#include "tray_test_support.h"
+
+namespace {
+
+testing::Environment* const kApplication = testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+TEST(SimpleTimer, IntervalZeroRefusesToStart) {
+  int ticks = 0;
+  TSimpleTimer timer(0, [&](TSimpleTimer*) { ++ticks; });
+  EXPECT_FALSE(timer.Start());
+  EXPECT_FALSE(timer.Running());
+  PumpFor(100);
+  EXPECT_EQ(ticks, 0);
+}
+
+TEST(SimpleTimer, TickReachesTheRightTimerThroughTheSharedWindow) {
+  int fastTicks = 0, slowTicks = 0;
+  TSimpleTimer* seen = nullptr;
+  TSimpleTimer fast(20, [&](TSimpleTimer* t) {
+    ++fastTicks;
+    seen = t;
+  });
+  TSimpleTimer slow(5000, [&](TSimpleTimer*) { ++slowTicks; });
+  EXPECT_EQ(TSimpleTimerHandler::RefCount(), 2);
+  ASSERT_TRUE(fast.Start());
+  ASSERT_TRUE(slow.Start());
+  PumpFor(300);
+  EXPECT_GE(fastTicks, 3);
+  EXPECT_EQ(slowTicks, 0);
+  EXPECT_EQ(seen, &fast);
+  fast.Stop();
+  int stoppedAt = fastTicks;
+  PumpFor(100);
+  EXPECT_EQ(fastTicks, stoppedAt);
+}
+
+TEST(SimpleTimer, NewIntervalRestartsARunningTimerAndZeroStopsIt) {
+  int ticks = 0;
+  TSimpleTimer timer(5000, [&](TSimpleTimer*) { ++ticks; });
+  ASSERT_TRUE(timer.Start());
+  PumpFor(100);
+  EXPECT_EQ(ticks, 0);
+  timer.SetInterval(20);
+  EXPECT_TRUE(timer.Running());
+  PumpFor(300);
+  EXPECT_GE(ticks, 3);
+  timer.SetInterval(0);
+  EXPECT_FALSE(timer.Running());
+  int at = ticks;
+  PumpFor(100);
+  EXPECT_EQ(ticks, at);
+}
+
+TEST(SimpleTimerHandler, WindowLivesFromFirstTimerToLast) {
+  ASSERT_EQ(TSimpleTimerHandler::RefCount(), 0);
+  auto a = std::make_unique<TSimpleTimer>(10, nullptr);
+  HWND window = TSimpleTimerHandler::Window();
+  auto b = std::make_unique<TSimpleTimer>(10, nullptr);
+  EXPECT_EQ(TSimpleTimerHandler::Window(), window);
+  a.reset();
+  EXPECT_TRUE(IsWindow(window));
+  b.reset();
+  EXPECT_FALSE(IsWindow(window));
+}
+
+}  // namespace
