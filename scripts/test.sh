@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Runs every test suite: the native unit tests (plain and under ASan+UBSan),
+# the Windows tests and the end-to-end tests under Wine, and the format check.
+#   test.sh              all of the above
+#   test.sh --extended   also ThreadSanitizer, the fuzzers (bounded) and the benchmarks
+# Installs what is missing and builds incrementally first.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+extended=0
+[ "${1:-}" = --extended ] && extended=1
+
+bash "$top/scripts/setup.sh" || exit 1
+builds=(native asan win32)
+[ $extended = 1 ] && builds+=(tsan fuzz)
+bash "$top/scripts/build.sh" "${builds[@]}" || exit 1
+
+passed=0 failed=0
+suite() {  # suite NAME BUILD_DIR [CTEST ARGS...]
+  local name=$1 dir=$2
+  shift 2
+  echo "== $name"
+  local log
+  log=$(mktemp)
+  ctest --test-dir "$dir" --output-on-failure --timeout 900 "$@" 2>&1 | tee "$log" | grep -vE '^ +Start |^Test project|^$'
+  local line
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n1)
+  rm -f "$log"
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  local total bad
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+  bad=$(sed -E 's/.*, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+}
+
+suite "native unit tests" "$top/build/native" -j"$(nproc)"
+suite "native unit tests under ASan+UBSan" "$top/build/native-asan" -j"$(nproc)"
+suite "Windows and end-to-end tests under Wine" "$top/build/win32" -j"$(nproc)"
+if [ $extended = 1 ]; then
+  suite "native unit tests under ThreadSanitizer" "$top/build/native-tsan" -j"$(nproc)"
+  [ -x "$top/scripts/fuzz.sh" ] && { bash "$top/scripts/fuzz.sh" && passed=$((passed + 1)) || failed=$((failed + 1)); }
+  [ -x "$top/scripts/bench.sh" ] && bash "$top/scripts/bench.sh"
+fi
+
+echo "== format"
+if (cd "$top" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror 2>&1 | head -20 | grep .); then
+  echo "format: files differ from clang-format"
+  failed=$((failed + 1))
+else
+  echo "format: clean"
+  passed=$((passed + 1))
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
