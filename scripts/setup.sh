@@ -50,6 +50,8 @@ if [ ! -f "$deps/win32/lib/libjpeg.a" ]; then
   enable_sources
   src="$deps/src"
   mkdir -p "$src"
+  # apt fetches as its own unprivileged user where it may write.
+  id _apt >/dev/null 2>&1 && chown _apt "$src"
   (cd "$src" && [ -d libjpeg-turbo-*/ ] 2>/dev/null || apt-get source -qq libjpeg-turbo >/dev/null)
   jsrc=$(find "$src" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
   cmake -S "$jsrc" -B "$deps/build-jpeg" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \

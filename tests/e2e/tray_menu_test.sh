@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# The tray menu and the hotkey as a user meets them: a right-button press on the
+# icon opens the menu at the cursor, keyboard choices run the items, page items
+# open their addresses in the default browser, Alt+S shows the overlay, and
+# "Выход" ends the program at once, freeing Alt+S. Left and middle clicks do nothing.
+source "$(dirname "$0")/lib.sh"
+source "$top/scripts/config.sh"
+tip="Pondix Screenshot Loader"
+icon_x=1270 icon_y=790  # the first icon of the virtual desktop's tray
+VK_RETURN=0x0D VK_RIGHT=0x27 VK_DOWN=0x28 VK_ESCAPE=0x1B
+
+# The default browser is a script that records the addresses it is given.
+browser_log="$artifacts/browser.log"
+recorder="$(dirname "$WINEPREFIX")/browser.sh"
+printf '#!/bin/sh\necho "$@" >> "%s"\n' "$browser_log" >"$recorder"
+chmod +x "$recorder"
+: >"$browser_log"
+wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$recorder" /f >/dev/null 2>&1
+
+cd "$build"
+wine PondixScreenLoader.exe &
+check "icon in the tray" driver wait-tip "$tip" 30
+sleep 1
+
+menu_open() { driver visible '#32768' >/dev/null; }
+overlay_shown() { driver visible TForm3 >/dev/null; }
+open_menu() {
+  driver click $icon_x $icon_y right
+  wait_until 5 menu_open
+}
+choose() {  # choose KEY... : open the menu and press the keys
+  open_menu || return 1
+  driver keys "$@"
+  wait_until 5 bash -c "! wine '$build/tests/e2e/psl_driver.exe' visible '#32768' >/dev/null 2>&1"
+}
+
+driver click $icon_x $icon_y left
+sleep 1
+check "a left click opens no menu" bash -c "! wine '$build/tests/e2e/psl_driver.exe' visible '#32768' >/dev/null 2>&1"
+driver click $icon_x $icon_y middle
+sleep 1
+check "a middle click opens no menu" bash -c "! wine '$build/tests/e2e/psl_driver.exe' visible '#32768' >/dev/null 2>&1"
+check "and no overlay" bash -c "! wine '$build/tests/e2e/psl_driver.exe' visible TForm3 >/dev/null 2>&1"
+
+check "a right-button press opens the menu" open_menu
+read -r left top right bottom <<<"$(driver visible '#32768')"
+echo "menu at $left,$top-$right,$bottom"
+import -window root "$artifacts/tray_menu.png"
+# The system fits the menu into the work area, which ends at the taskbar's top
+# edge: the menu stands on that edge, over the cursor.
+at_cursor() {
+  [ "$left" -le $icon_x ] && [ $icon_x -le "$right" ] && [ "$bottom" -le $icon_y ] && [ $((icon_y - bottom)) -le 20 ]
+}
+check "the menu opens at the cursor" at_cursor
+driver keys $VK_ESCAPE
+sleep 1
+
+# The pages: "Перейти в " (second item) holds four, then "О программе" and the company site.
+choose $VK_DOWN $VK_DOWN $VK_RIGHT $VK_RETURN
+choose $VK_DOWN $VK_DOWN $VK_RIGHT $VK_DOWN $VK_RETURN
+choose $VK_DOWN $VK_DOWN $VK_RIGHT $VK_DOWN $VK_DOWN $VK_RETURN
+choose $VK_DOWN $VK_DOWN $VK_RIGHT $VK_DOWN $VK_DOWN $VK_DOWN $VK_RETURN
+choose $VK_DOWN $VK_DOWN $VK_DOWN $VK_RETURN
+choose $VK_DOWN $VK_DOWN $VK_DOWN $VK_DOWN $VK_RETURN
+expected="http://$PSL_TEST_SERVICE_HOST/cab/
+http://$PSL_TEST_SERVICE_HOST/pic/
+http://$PSL_TEST_SERVICE_HOST/ad/
+http://$PSL_TEST_SERVICE_HOST/lottery/
+http://$PSL_TEST_SERVICE_HOST/PSL.php
+http://$PSL_TEST_COMPANY_SITE/"
+wait_until 10 bash -c "[ \$(wc -l <'$browser_log') -ge 6 ]"
+check "each page item opens its address" test "$(cat "$browser_log")" = "$expected"
+[ "$(cat "$browser_log")" = "$expected" ] || cat "$browser_log"
+
+choose $VK_DOWN $VK_RETURN
+check "the first item shows the overlay" wait_until 5 overlay_shown
+driver close TForm3
+check "the overlay hides on close" wait_until 5 bash -c "! wine '$build/tests/e2e/psl_driver.exe' visible TForm3 >/dev/null 2>&1"
+
+driver alt-s
+check "Alt+S in the tray shows the overlay" wait_until 5 overlay_shown
+driver alt-s
+sleep 1
+check "Alt+S again leaves it shown" overlay_shown
+driver close TForm3
+sleep 1
+
+pid=$(program_pid)
+choose $VK_DOWN $VK_DOWN $VK_DOWN $VK_DOWN $VK_DOWN $VK_RETURN
+check "\"Выход\" ends the process" wait_until 10 bash -c "! kill -0 $pid 2>/dev/null"
+check "Alt+S is free for another program" driver hotkey-free
+sleep 2
+check "the icon is removed" wait_until 10 no_tip "$tip"
+finish
