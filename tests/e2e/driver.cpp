@@ -130,7 +130,7 @@ int Usage() {
       "broadcast-taskbar-created |\n"
       "       hotkey-free | alt-s | keys VK... | click X Y left|right|middle | drag X1 Y1 X2 Y2 | clipboard "
       "|\n"
-      "       wait-tip TEXT SECONDS | wait-gone CLASS SECONDS\n",
+      "       wait-tip TEXT SECONDS | wait-gone CLASS SECONDS | visible CLASS | foreground\n",
       stderr);
   return 2;
 }
@@ -246,6 +246,20 @@ int main(int argc, char** argv) {
     }
     Sleep(100);
     MouseAt(x2, y2, MOUSEEVENTF_LEFTUP);
+    return 0;
+  }
+  if (cmd == "visible" && argc == 3) {  // prints the rect of a visible top-level window of that class
+    for (const Window& w : TopLevelWindows()) {
+      if (w.className != argv[2] || !w.visible) continue;
+      std::printf("%ld %ld %ld %ld\n", w.rect.left, w.rect.top, w.rect.right, w.rect.bottom);
+      return 0;
+    }
+    return 1;
+  }
+  if (cmd == "foreground") {  // the class of the foreground window
+    char cls[256] = {};
+    GetClassNameA(GetForegroundWindow(), cls, sizeof cls);
+    std::printf("%s\n", cls);
     return 0;
   }
   if (cmd == "clipboard") {
