@@ -8,7 +8,6 @@
 
 #include "toolkit/trim.h"
 
-
 class TNetHeaderList {
  public:
   void Add(std::string line) { lines_.push_back(std::move(line)); }

@@ -52,8 +52,9 @@ void ReadChunkedBody(TNetReplyReader& reader, std::string& sink, const TNetReply
     return ParseChunkSize(line);
   };
   for (std::int64_t size = nextSize(); size > 0; size = nextSize()) {
-    if (!reader.ReadBytes(static_cast<std::size_t>(std::min<std::int64_t>(size, SIZE_MAX)), sink,
-                          limits.MaxReplySize))
+    auto count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(size), SIZE_MAX));
+    if (!reader.ReadBytes(count, sink, limits.MaxReplySize))
       throw ENetConnClosedGracefully("Connection Closed Gracefully.");
     reader.ReadLn(limits.MaxLineLength);
   }

@@ -1,0 +1,266 @@
+// TNetHTTP against scripted peers on loopback: the exact request bytes, every
+// reply framing and failure over a real socket, time limits and connections.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "reply_cases.h"
+#include "scripted_peer.h"
+#include "upload/net_http.h"
+#include "upload/net_stream.h"
+
+namespace {
+
+std::string Url(const ScriptedPeer& peer, const std::string& path) {
+  return "http://127.0.0.1:" + std::to_string(peer.Port()) + path;
+}
+
+// A body source over bytes in memory that may claim more than it holds.
+class BytesSource : public TNetBaseStream {
+ public:
+  explicit BytesSource(std::string bytes, std::int64_t claimedSize = -1)
+      : bytes_(std::move(bytes)),
+        size_(claimedSize >= 0 ? claimedSize : static_cast<std::int64_t>(bytes_.size())) {}
+  std::size_t Read(void* buffer, std::size_t count) override {
+    std::size_t n = std::min(count, bytes_.size() - at_);
+    std::memcpy(buffer, bytes_.data() + at_, n);
+    at_ += n;
+    largestRead = std::max(largestRead, count);
+    return n;
+  }
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
+    if (origin == TSeekOrigin::soEnd) return size_;
+    if (origin == TSeekOrigin::soBeginning) at_ = static_cast<std::size_t>(offset);
+    return static_cast<std::int64_t>(at_);
+  }
+  std::size_t largestRead = 0;
+
+ private:
+  std::string bytes_;
+  std::int64_t size_;
+  std::size_t at_ = 0;
+};
+
+const char kOk[] = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
+
+TEST(HttpClient, GetSendsExactlyTheVersionRequest) {
+  ScriptedPeer peer({{kOk}});
+  TNetHTTP client;
+  EXPECT_EQ(client.HttpGetText(Url(peer, "/ver.txt")), "ok");
+  std::vector<std::string> requests = peer.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0],
+            "GET /ver.txt HTTP/1.1\r\n"
+            "Host: 127.0.0.1:" +
+                std::to_string(peer.Port()) +
+                "\r\n"
+                "Accept: text/html, */*\r\n"
+                "Accept-Encoding: identity\r\n"
+                "User-Agent: Mozilla/3.0 (compatible; Pondix Screenshot Loader)\r\n"
+                "\r\n");
+}
+
+TEST(HttpClient, PostSendsExactlyTheUploadRequestAndRestoresTheVersion) {
+  ScriptedPeer peer({{"HTTP/1.0 200 OK\r\n\r\ngood:link"}});
+  std::string body = "--b\r\nbinary \0\xFF bytes\r\n--b--\r\n";
+  body += std::string(100000, 'x');  // several 32 KiB pieces
+  BytesSource source(body);
+  TNetHTTP client;
+  client.Request().ContentType = "multipart/form-data; boundary=b";
+  EXPECT_EQ(client.HttpPostText(Url(peer, "/pic/upload.php?x=1#frag"), source), "good:link");
+  EXPECT_EQ(client.ProtocolVersion, TNetHTTPProtocolVersion::pv1_1);
+  EXPECT_LE(source.largestRead, 32768u);
+  std::vector<std::string> requests = peer.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0],
+            "POST /pic/upload.php?x=1 HTTP/1.0\r\n"
+            "Connection: keep-alive\r\n"
+            "Content-Type: multipart/form-data; boundary=b\r\n"
+            "Content-Length: " +
+                std::to_string(body.size()) +
+                "\r\n"
+                "Host: 127.0.0.1:" +
+                std::to_string(peer.Port()) +
+                "\r\n"
+                "Accept: text/html, */*\r\n"
+                "Accept-Encoding: identity\r\n"
+                "User-Agent: Mozilla/3.0 (compatible; Pondix Screenshot Loader)\r\n"
+                "\r\n" +
+                body);
+}
+
+TEST(HttpClient, EveryFramingAndFailureOverASocket) {
+  for (const ReplyCase& c : ReplyCases()) {
+    ScriptedPeer peer({{c.reply}});
+    TNetHTTP client;
+    client.MaxReplySize = kTestReplyCap;
+    ExpectOutcome(c, [&] { return client.HttpGetText(Url(peer, "/")); });
+    EXPECT_EQ(peer.Requests().size(), 1u) << c.name << ": no second request, no redirect followed";
+  }
+}
+
+TEST(HttpClient, LocalhostInAnyCaseIsLoopbackWithoutLookup) {
+  ScriptedPeer peer({{kOk}, {kOk}});
+  for (const char* name : {"LocalHost", "LOCALHOST"}) {
+    TNetHTTP client;
+    EXPECT_EQ(client.HttpGetText("http://" + std::string(name) + ":" + std::to_string(peer.Port()) + "/a/b"),
+              "ok");
+  }
+  std::vector<std::string> requests = peer.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_NE(requests[0].find("\r\nHost: LocalHost:" + std::to_string(peer.Port()) + "\r\n"),
+            std::string::npos);
+}
+
+TEST(HttpClient, KeepAliveFollowsTheVersionAndTheReplysConnectionHeader) {
+  const struct {
+    bool post;
+    const char* headers;
+    bool keptOpen;
+  } cases[] = {
+      {false, "", true},
+      {false, "Connection: close\r\n", false},
+      {false, "Proxy-Connection:  Close \r\n", false},
+      {true, "", false},
+      {true, "Connection: Keep-Alive\r\n", true},
+      {true, "Connection: close\r\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.post ? "POST " : "GET ") + c.headers);
+    PeerExchange exchange{std::string("HTTP/1.1 200 OK\r\n") + c.headers + "Content-Length: 2\r\n\r\nok",
+                          false};
+    ScriptedPeer peer({exchange});
+    TNetHTTP client;
+    BytesSource source("data");
+    EXPECT_EQ(c.post ? client.HttpPostText(Url(peer, "/"), source) : client.HttpGetText(Url(peer, "/")),
+              "ok");
+    EXPECT_EQ(client.Connected(), c.keptOpen);
+    EXPECT_EQ(client.Response().KeepAlive, c.keptOpen);
+  }
+}
+
+TEST(HttpClient, ASecondGetReusesTheKeptConnectionAndAPostDoesNot) {
+  PeerExchange keep{kOk, false};
+  ScriptedPeer peer({keep, keep, {kOk}});
+  TNetHTTP client;
+  EXPECT_EQ(client.HttpGetText(Url(peer, "/1")), "ok");
+  EXPECT_EQ(client.HttpGetText(Url(peer, "/2")), "ok");
+  BytesSource source("x");
+  EXPECT_EQ(client.HttpPostText(Url(peer, "/3"), source), "ok");
+  EXPECT_EQ(peer.Requests().size(), 3u);
+  EXPECT_EQ(peer.Connections(), 2);
+}
+
+TEST(HttpClient, BodySourceRunningDryRaisesNoDataToRead) {
+  ScriptedPeer peer({{kOk}});
+  BytesSource source("short", 50);
+  TNetHTTP client;
+  try {
+    client.HttpPostText(Url(peer, "/"), source);
+    ADD_FAILURE() << "nothing raised";
+  } catch (const ENetNoDataToRead& e) {
+    EXPECT_EQ(e.Message(), "No data to read.");
+  }
+  EXPECT_FALSE(client.Connected());
+}
+
+TEST(HttpClient, SilentPeerHitsTheReadLimit) {
+  ScriptedPeer peer({{"", true, true}});
+  TNetHTTP client;
+  client.ReadTimeout = 300;
+  auto started = std::chrono::steady_clock::now();
+  try {
+    client.HttpGetText(Url(peer, "/"));
+    ADD_FAILURE() << "nothing raised";
+  } catch (const ENetReadTimeout& e) {
+    EXPECT_EQ(e.Message(), "Read Timeout");
+  }
+  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(250));
+  EXPECT_FALSE(client.Connected());
+}
+
+TEST(HttpClient, UnansweredConnectHitsTheConnectLimit) {
+  FullBacklogListener listener;
+  TNetHTTP client;
+  client.ConnectTimeout = 300;
+  try {
+    client.HttpGetText("http://127.0.0.1:" + std::to_string(listener.Port()) + "/");
+    ADD_FAILURE() << "nothing raised";
+  } catch (const ENetConnectTimeout& e) {
+    EXPECT_EQ(e.Message(), "Connect timed out.");
+  }
+}
+
+TEST(HttpClient, RefusedConnectionIsASocketError) {
+  TNetHTTP client;
+  try {
+    client.HttpGetText("http://127.0.0.1:" + std::to_string(UnusedLoopbackPort()) + "/");
+    ADD_FAILURE() << "nothing raised";
+  } catch (const ENetSocketError& e) {
+    EXPECT_STREQ(e.ClassName(), "ENetSocketError");
+    EXPECT_EQ(e.LastError(), 10061);
+    EXPECT_EQ(e.Message(), "Socket Error # 10061\r\nConnection refused.");
+  }
+}
+
+TEST(HttpClient, UnsupportedSchemesFailBeforeConnecting) {
+  const struct {
+    const char* url;
+    const char* raised;
+    const char* message;
+  } cases[] = {
+      {"https://127.0.0.1/", "ENetIOHandlerPropInvalid", "IOHandler value is not valid"},
+      {"https://127.0.0.1:1/", "ENetIOHandlerPropInvalid", "IOHandler value is not valid"},
+      {"ftp://127.0.0.1/", "ENetUnknownProtocol", ""},
+      {"127.0.0.1/ver.txt", "ENetUnknownProtocol", ""},
+  };
+  for (const auto& c : cases) {
+    TNetHTTP client;
+    try {
+      client.HttpGetText(c.url);
+      ADD_FAILURE() << c.url << ": nothing raised";
+    } catch (const ENetException& e) {
+      EXPECT_STREQ(e.ClassName(), c.raised) << c.url;
+      EXPECT_EQ(e.Message(), c.message) << c.url;
+    }
+  }
+}
+
+TEST(HttpClient, UrlPartsMakeTheTargetAndTheHost) {
+  const struct {
+    const char* url;
+    const char* host;
+    const char* port;
+    const char* target;
+  } cases[] = {
+      {"http://pondix.example/ver.txt", "pondix.example", "", "/ver.txt"},
+      {"http://pondix.example", "pondix.example", "", "/"},
+      {"http://pondix.example:8080/pic/upload.php?a=b&c#top", "pondix.example", "8080",
+       "/pic/upload.php?a=b&c"},
+      {"http://user:pw@h:80/a/b/", "h", "80", "/a/b/"},
+      {"HTTP://h?q", "h", "", "/?q"},
+  };
+  for (const auto& c : cases) {
+    TNetURI uri = ParseURI(c.url);
+    EXPECT_EQ(uri.Host, c.host) << c.url;
+    EXPECT_EQ(uri.Port, c.port) << c.url;
+    EXPECT_EQ(uri.Path + uri.Document + uri.Params, c.target) << c.url;
+  }
+}
+
+TEST(SocketLayer, EveryClientHoldsTheLayerAndReleasesIt) {
+  int before = TNetSocketLayer::UseCount();
+  {
+    TNetHTTP first;
+    TNetHTTP second;
+    EXPECT_EQ(TNetSocketLayer::UseCount(), before + 2);
+    ScriptedPeer peer({{kOk, false}});
+    first.HttpGetText(Url(peer, "/"));
+    EXPECT_EQ(TNetSocketLayer::UseCount(), before + 3) << "the open connection holds one more";
+  }
+  EXPECT_EQ(TNetSocketLayer::UseCount(), before);
+}
+
+}  // namespace
