@@ -1,0 +1,200 @@
+// The client and the psl tool against real peers: the reference service,
+// whose PHP multipart parser must receive exactly our login and file bytes,
+// and a plain HTTP/1.0 server whose replies end with the close.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "scripted_peer.h"
+#include "upload/net_http.h"
+#include "upload/net_multipart.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMaxSize = 200000;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A JPEG start followed by bytes that look like part boundaries and line ends.
+std::string PictureBytes(std::size_t n, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::string bytes = "\xFF\xD8\xFF\xE0";
+  while (bytes.size() < n) {
+    bytes += static_cast<char>(generator());
+    if (generator() % 97 == 0) bytes += "\r\n--------1209260507\r\n";
+  }
+  bytes.resize(n);
+  return bytes;
+}
+
+int RunShell(const std::string& command) {
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class ReferenceService : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = fs::temp_directory_path() / ("psl-service-" + std::to_string(std::random_device{}()));
+    fs::create_directories(folder_ / "work");
+    port_ = UnusedLoopbackPort();
+    ASSERT_EQ(RunShell(Script() + " start " + std::to_string(port_) + " '" + Storage().string() + "' " +
+                       std::to_string(kMaxSize)),
+              0);
+  }
+  static void TearDownTestSuite() {
+    RunShell(Script() + " stop '" + Storage().string() + "'");
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  void SetUp() override {
+    previous_ = fs::current_path();
+    fs::current_path(folder_ / "work");
+  }
+  void TearDown() override { fs::current_path(previous_); }
+
+  static std::string Script() { return std::string(PSL_SOURCE_DIR) + "/scripts/service.sh"; }
+  static fs::path Storage() { return folder_ / "storage"; }
+  static std::string Host() { return "127.0.0.1:" + std::to_string(port_); }
+
+  static std::string Post(const std::string& login, const std::string& fileName) {
+    TNetHTTP client;
+    TNetMultiPartFormDataStream form;
+    form.AddValueField("login", login);
+    form.AddFilePart("pic", fileName, "image/pjpeg");
+    return PostForm(client, "http://" + Host() + "/pic/upload.php", form);
+  }
+
+  // Runs the tool; its standard output and error come back through files.
+  static int Tool(const std::string& arguments, std::string& out, std::string& err) {
+    int code = RunShell(std::string(PSL_TOOL) + " " + arguments + " >tool.out 2>tool.err");
+    out = ReadFile("tool.out");
+    err = ReadFile("tool.err");
+    return code;
+  }
+
+  static inline fs::path folder_;
+  static inline std::uint16_t port_ = 0;
+  fs::path previous_;
+};
+
+TEST_F(ReferenceService, ParserReceivesExactlyOurLoginAndFileBytes) {
+  const std::string login("\xC8\xE2\xE0\xED o'neil & co; x=\"1\"\t%20", 30);
+  const std::string picture = PictureBytes(150000, 7);
+  WriteFile("31337.jpg", picture);
+
+  std::string reply = Post(login, "31337.jpg");
+  const std::string prefix = "good:http://" + Host() + "/pic/";
+  ASSERT_EQ(reply.substr(0, prefix.size()), prefix) << reply;
+  std::string name = reply.substr(prefix.size());
+  EXPECT_EQ(ReadFile(Storage() / (name + ".login")), login);
+  EXPECT_EQ(ReadFile(Storage() / (name + ".filename")), "31337.jpg");
+  EXPECT_EQ(ReadFile(Storage() / name), picture);
+
+  // The link serves the picture back: a binary body framed by its length.
+  TNetHTTP client;
+  EXPECT_EQ(client.HttpGetText(reply.substr(5)), picture);
+}
+
+TEST_F(ReferenceService, RefusalsAndVersionText) {
+  WriteFile("big.jpg", PictureBytes(kMaxSize + 1, 1));
+  WriteFile("text.jpg", "not a picture");
+  WriteFile("empty.jpg", "");
+  EXPECT_EQ(Post("a", "big.jpg"), "max size");
+  EXPECT_EQ(Post("a", "text.jpg"), "error");
+  EXPECT_EQ(Post("a", "empty.jpg"), "error");
+
+  WriteFile(Storage() / "ver.txt", "2.5\r\n");
+  TNetHTTP client;
+  EXPECT_EQ(client.HttpGetText("http://" + Host() + "/ver.txt"), "2.5\r\n");
+  fs::remove(Storage() / "ver.txt");
+}
+
+TEST_F(ReferenceService, MissingPageIsAProtocolFailureWithItsBody) {
+  TNetHTTP client;
+  try {
+    client.HttpGetText("http://" + Host() + "/nothing/here");
+    ADD_FAILURE() << "nothing raised";
+  } catch (const ENetHTTPProtocolException& e) {
+    EXPECT_EQ(e.ErrorCode(), 404);
+    EXPECT_EQ(e.Message(), "HTTP/1.1 404 Not Found");
+    EXPECT_EQ(e.ErrorMessage(), "not found");
+  }
+}
+
+TEST_F(ReferenceService, ToolPrintsTheLinkTheRefusalOrTheFailure) {
+  WriteFile("777.jpg", PictureBytes(5000, 3));
+  WriteFile("bad.jpg", "GIF89a");
+  std::string out, err;
+
+  EXPECT_EQ(Tool("upload 777.jpg --login me --host " + Host(), out, err), 0) << err;
+  EXPECT_EQ(out.substr(0, 12 + Host().size()), "http://" + Host() + "/pic/");
+  EXPECT_EQ(out.back(), '\n');
+  EXPECT_EQ(err, "");
+  std::string name = out.substr(12 + Host().size(), out.size() - 13 - Host().size());
+  EXPECT_EQ(ReadFile(Storage() / (name + ".login")), "me");
+
+  EXPECT_EQ(Tool("upload bad.jpg --host " + Host(), out, err), 3);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(err, "error");
+
+  EXPECT_EQ(Tool("upload missing.jpg --host " + Host(), out, err), 1);
+  EXPECT_EQ(err.rfind("EFOpenError: Cannot open file \"", 0), 0u) << err;
+
+  EXPECT_EQ(Tool("upload 777.jpg --host 127.0.0.1:" + std::to_string(UnusedLoopbackPort()), out, err), 1);
+  EXPECT_EQ(err, "ENetSocketError: Socket Error # 10061 Connection refused.\n");
+
+  WriteFile(Storage() / "ver.txt", "3.0");
+  EXPECT_EQ(Tool("version --host " + Host(), out, err), 0);
+  EXPECT_EQ(out, "3.0");
+  fs::remove(Storage() / "ver.txt");
+
+  for (const char* usage :
+       {"upload", "upload a b", "upload a --host", "version extra", "version --login x"}) {
+    EXPECT_EQ(Tool(usage, out, err), 2) << usage;
+    EXPECT_EQ(err.rfind("usage:", 0), 0u) << usage;
+  }
+}
+
+TEST(PlainHttp10Server, BodyEndsWithTheClose) {
+  std::uint16_t port = UnusedLoopbackPort();
+  std::string command = std::string("exec php -n ") + PSL_SOURCE_DIR +
+                        "/tests/upload/peers/http10_server.php " + std::to_string(port);
+  FILE* server = popen(command.c_str(), "r");
+  ASSERT_NE(server, nullptr);
+  char line[64] = {};
+  ASSERT_NE(std::fgets(line, sizeof line, server), nullptr);
+  int pid = 0;
+  ASSERT_EQ(std::sscanf(line, "ready %d", &pid), 1) << line;
+
+  std::string expected = "You asked for GET /some/doc.txt?q=1 HTTP/1.1\n";
+  for (int i = 0; i < 4096; ++i) expected += static_cast<char>(i % 256);
+  for (int round = 0; round < 2; ++round) {
+    TNetHTTP client;
+    EXPECT_EQ(client.HttpGetText("http://127.0.0.1:" + std::to_string(port) + "/some/doc.txt?q=1"), expected);
+    EXPECT_FALSE(client.Connected());
+  }
+  kill(pid, SIGTERM);
+  pclose(server);
+}
+
+}  // namespace
