@@ -98,7 +98,7 @@ class ReferenceService : public ::testing::Test {
 };
 
 TEST_F(ReferenceService, ParserReceivesExactlyOurLoginAndFileBytes) {
-  const std::string login("\xC8\xE2\xE0\xED o'neil & co; x=\"1\"\t%20", 30);
+  const std::string login = "\xC8\xE2\xE0\xED o'neil & co; x=\"1\"\t%20";
   const std::string picture = PictureBytes(150000, 7);
   WriteFile("31337.jpg", picture);
 
