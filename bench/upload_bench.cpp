@@ -1,0 +1,197 @@
+// Upload throughput and memory: psl upload against curl posting the same
+// multipart body to the same loopback sink in the same run.
+//   upload_bench [RUNS_1MIB] [RUNS_100MIB]
+// Prints the median time of each tool and size, the throughput ratio and the
+// peak resident memory of each upload process.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "upload/net_multipart.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Accepts uploads one after another, discards their bodies, answers "good".
+class Sink {
+ public:
+  Sink() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener_, 16);
+    socklen_t length = sizeof address;
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~Sink() {
+    ::shutdown(listener_, SHUT_RDWR);
+    ::close(listener_);
+    thread_.join();
+  }
+  int Port() const { return port_; }
+  long long LastBodyBytes() const { return lastBody_; }
+
+ private:
+  void Serve() {
+    std::vector<char> buffer(1 << 18);
+    for (;;) {
+      int connection = ::accept(listener_, nullptr, nullptr);
+      if (connection < 0) return;
+      std::string head;
+      long long body = 0;
+      std::size_t headEnd = std::string::npos;
+      long long expected = -1;
+      for (;;) {
+        ssize_t n = ::recv(connection, buffer.data(), buffer.size(), 0);
+        if (n <= 0) break;
+        if (headEnd == std::string::npos) {
+          head.append(buffer.data(), static_cast<std::size_t>(n));
+          headEnd = head.find("\r\n\r\n");
+          if (headEnd == std::string::npos) continue;
+          body = static_cast<long long>(head.size() - headEnd - 4);
+          std::string lower = head.substr(0, headEnd);
+          for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+          std::size_t at = lower.find("content-length:");
+          expected = at == std::string::npos ? 0 : std::atoll(lower.c_str() + at + 15);
+        } else {
+          body += n;
+        }
+        if (expected >= 0 && body >= expected) break;
+      }
+      lastBody_ = body;
+      const char reply[] = "HTTP/1.0 200 OK\r\nContent-Length: 29\r\n\r\ngood:http://sink/pic/1.jpg\r\n";
+      ::send(connection, reply, sizeof reply - 1, MSG_NOSIGNAL);
+      ::close(connection);
+    }
+  }
+
+  int listener_;
+  int port_ = 0;
+  std::atomic<long long> lastBody_{0};
+  std::thread thread_;
+};
+
+struct Outcome {
+  double seconds;
+  long peakKiB;
+  int exitCode;
+};
+
+Outcome RunProcess(const std::vector<std::string>& argv) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  auto started = std::chrono::steady_clock::now();
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    std::freopen("/dev/null", "w", stdout);
+    ::execvp(args[0], args.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(pid, &status, 0, &usage);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  return {seconds, usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int runsSmall = argc > 1 ? std::atoi(argv[1]) : 15;
+  int runsLarge = argc > 2 ? std::atoi(argv[2]) : 5;
+  fs::path folder = fs::temp_directory_path() / ("psl-bench-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  Sink sink;
+  const std::string url = "http://127.0.0.1:" + std::to_string(sink.Port()) + "/pic/upload.php";
+
+  std::printf("%-8s %-5s %6s %10s %10s %14s\n", "size", "tool", "runs", "median s", "MiB/s", "peak RSS KiB");
+  for (auto [mebibytes, runs] : {std::pair{1, runsSmall}, std::pair{100, runsLarge}}) {
+    // The picture, and our own form body written out so that curl sends the same bytes.
+    fs::path picture = folder / (std::to_string(mebibytes) + ".jpg");
+    {
+      std::mt19937_64 generator(42);
+      std::ofstream out(picture, std::ios::binary);
+      out.write("\xFF\xD8\xFF\xE0", 4);
+      std::vector<std::uint64_t> block(8192);
+      for (long long left = (static_cast<long long>(mebibytes) << 20) - 4; left > 0;) {
+        for (auto& word : block) word = generator();
+        long long n = std::min<long long>(left, static_cast<long long>(block.size() * 8));
+        out.write(reinterpret_cast<const char*>(block.data()), n);
+        left -= n;
+      }
+    }
+    fs::path body = folder / (std::to_string(mebibytes) + ".body");
+    std::string contentType;
+    {
+      TNetMultiPartFormDataStream form;
+      form.AddValueField("login", "bench");
+      form.AddFilePart("pic", picture.string(), "image/pjpeg");
+      contentType = form.FormContentType();
+      std::ofstream out(body, std::ios::binary);
+      std::vector<char> piece(32768);
+      for (std::size_t n; (n = form.Read(piece.data(), piece.size())) > 0;) out.write(piece.data(), n);
+    }
+    const long long bodySize = static_cast<long long>(fs::file_size(body));
+
+    std::vector<double> pslTimes, curlTimes;
+    long pslPeak = 0, curlPeak = 0;
+    for (int run = 0; run < runs; ++run) {
+      Outcome psl = RunProcess({PSL_TOOL, "upload", picture.string(), "--login", "bench", "--host",
+                                "127.0.0.1:" + std::to_string(sink.Port())});
+      if (psl.exitCode != 0 || sink.LastBodyBytes() != bodySize) {
+        std::fprintf(stderr, "psl upload failed (exit %d, %lld of %lld bytes)\n", psl.exitCode,
+                     sink.LastBodyBytes(), bodySize);
+        return 1;
+      }
+      Outcome curl = RunProcess({"curl", "-s", "-S", "-o", "/dev/null", "-X", "POST", "-T", body.string(),
+                                 "-H", "Expect:", "-H", "Content-Type: " + contentType, url});
+      if (curl.exitCode != 0 || sink.LastBodyBytes() != bodySize) {
+        std::fprintf(stderr, "curl failed (exit %d)\n", curl.exitCode);
+        return 1;
+      }
+      pslTimes.push_back(psl.seconds);
+      curlTimes.push_back(curl.seconds);
+      pslPeak = std::max(pslPeak, psl.peakKiB);
+      curlPeak = std::max(curlPeak, curl.peakKiB);
+    }
+    double mib = static_cast<double>(bodySize) / (1 << 20);
+    double pslMedian = Median(pslTimes), curlMedian = Median(curlTimes);
+    std::printf("%-8s %-5s %6d %10.4f %10.1f %14ld\n", (std::to_string(mebibytes) + " MiB").c_str(), "psl",
+                runs, pslMedian, mib / pslMedian, pslPeak);
+    std::printf("%-8s %-5s %6d %10.4f %10.1f %14ld\n", (std::to_string(mebibytes) + " MiB").c_str(), "curl",
+                runs, curlMedian, mib / curlMedian, curlPeak);
+    std::printf("%-8s throughput psl/curl = %.2f\n", (std::to_string(mebibytes) + " MiB").c_str(),
+                curlMedian / pslMedian);
+    fs::remove(picture);
+    fs::remove(body);
+  }
+  fs::remove_all(folder);
+  return 0;
+}

@@ -1,0 +1,63 @@
+// Feeds arbitrary bytes to the reply parser as a peer would send them: status
+// line, header blocks (with 100 replies), and bodies by length, chunks or close.
+// The first byte chooses how the bytes are split into socket reads.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "upload/net_exceptions.h"
+#include "upload/net_http_reply.h"
+
+namespace {
+
+class MemorySource : public TNetByteSource {
+ public:
+  MemorySource(const std::uint8_t* data, std::size_t size, std::size_t piece)
+      : data_(data), size_(size), piece_(piece) {}
+  std::size_t ReceiveSome(char* buffer, std::size_t capacity) override {
+    if (closed_) std::abort();  // the reader must not ask again after the close
+    std::size_t n = std::min({capacity, piece_, size_ - at_});
+    std::memcpy(buffer, data_ + at_, n);
+    at_ += n;
+    closed_ = n == 0;
+    return n;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t piece_;
+  std::size_t at_ = 0;
+  bool closed_ = false;
+};
+
+constexpr TNetReplyLimits kLimits{256, 1 << 16};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  std::size_t piece = data[0] == 0 ? SIZE_MAX : data[0];
+  MemorySource source(data + 1, size - 1, piece);
+  TNetReplyReader reader(source, 4096);
+  TNetHTTPResponse response;
+  try {
+    std::string body = ReadReply(reader, response, kLimits);
+    // Only a 2xx without Location comes back as a body.
+    if (response.ResponseCode / 100 != 2 || !response.Location.empty()) std::abort();
+    if (body.size() > kLimits.MaxReplySize) std::abort();
+    if (response.ResponseCode == 204 && !body.empty()) std::abort();
+  } catch (const ENetHTTPProtocolException& e) {
+    if (e.ErrorMessage().size() > kLimits.MaxReplySize) std::abort();
+    if (e.Message() != response.ResponseText) std::abort();
+  } catch (const ENetException&) {
+    // Every other failure of a reply is one of ours: fine.
+  }
+  if (response.ResponseText.size() > kLimits.MaxLineLength) std::abort();
+  for (const std::string& line : response.RawHeaders.Lines())
+    if (line.size() > kLimits.MaxLineLength || line.empty()) std::abort();
+  return 0;
+}
