@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <memory>
+#include <thread>
 
 #include "reply_cases.h"
 #include "scripted_peer.h"
@@ -260,6 +262,27 @@ TEST(SocketLayer, EveryClientHoldsTheLayerAndReleasesIt) {
     first.HttpGetText(Url(peer, "/"));
     EXPECT_EQ(TNetSocketLayer::UseCount(), before + 3) << "the open connection holds one more";
   }
+  EXPECT_EQ(TNetSocketLayer::UseCount(), before);
+}
+
+TEST(SocketLayer, ConcurrentExchangesShareTheLayer) {
+  int before = TNetSocketLayer::UseCount();
+  std::vector<std::unique_ptr<ScriptedPeer>> peers;
+  for (int i = 0; i < 4; ++i)
+    peers.push_back(std::make_unique<ScriptedPeer>(std::vector<PeerExchange>{{kOk}}));
+  std::vector<std::string> bodies(peers.size());
+  std::vector<std::thread> workers;
+  for (std::size_t i = 0; i < peers.size(); ++i)
+    workers.emplace_back([&, i] {
+      try {
+        TNetHTTP client;
+        bodies[i] = client.HttpGetText(Url(*peers[i], "/"));
+      } catch (const Exception& e) {
+        bodies[i] = e.Message();
+      }
+    });
+  for (std::thread& worker : workers) worker.join();
+  for (const std::string& body : bodies) EXPECT_EQ(body, "ok");
   EXPECT_EQ(TNetSocketLayer::UseCount(), before);
 }
 
