@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/main_form.h"
+#include "capture/overlay_form.h"
 #include "toolkit/application.h"
 #include "tray/tray_icon_handler.h"
 
@@ -11,6 +12,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   TApplication application;
   application.Initialize();
   application.CreateForm(Form1);
+  TForm3* overlay = nullptr;
+  application.CreateForm(overlay);
+  overlay->OnImageFileName = [](const std::string& name) { Form1->Shared().SetImageFileName(name); };
+  // The grab starts no upload until the upload worker exists.
+  Form3 = overlay;
   application.Run();
   return 0;
 }

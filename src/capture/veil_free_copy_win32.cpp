@@ -1,0 +1,49 @@
+#include "capture/veil_free_copy_win32.h"
+
+#include <dwmapi.h>
+
+#include "capture/bitmap_from_screen_win32.h"
+#include "toolkit/handles.h"
+
+namespace {
+
+constexpr DWORD kPollIntervalMs = 4;
+
+// Where the desktop window manager composes, this waits for its next pass. A
+// system without it (or Wine, whose compositor is an X client) answers at
+// once; the pixel check after it covers that.
+void WaitForComposition() {
+  BOOL enabled = FALSE;
+  if (SUCCEEDED(DwmIsCompositionEnabled(&enabled)) && enabled) DwmFlush();
+}
+
+TBitmap CopyArea(HDC screen, HDC memory, HBITMAP target, const TGrabArea& area) {
+  {
+    ScopedSelectObject selected(memory, target);
+    BitBlt(memory, 0, 0, area.width, area.height, screen, area.left, area.top, SRCCOPY);
+  }
+  return BitmapFromScreenBitmap(target);
+}
+
+}  // namespace
+
+TScreenCopy CopyScreenFromUnderVeil(HDC screen, HBITMAP target, const TGrabArea& area, const TVeil& veil) {
+  TScreenCopy result;
+  if (target == nullptr) {
+    veil.Lift();
+    return result;
+  }
+  UniqueMemoryDC memory(CreateCompatibleDC(screen));
+  const TBitmap veiled = CopyArea(screen, memory.get(), target, area);
+  veil.Lift();
+  WaitForComposition();
+  const DWORD start = GetTickCount();
+  for (;;) {
+    result.picture = CopyArea(screen, memory.get(), target, area);
+    ++result.copies;
+    result.verdict = JudgeVeil(veiled, result.picture, veil.color, veil.alpha);
+    if (result.verdict != TVeilVerdict::Veiled || GetTickCount() - start >= kVeilWaitLimitMs) break;
+    Sleep(kPollIntervalMs);
+  }
+  return result;
+}
