@@ -1,0 +1,431 @@
+// The capture overlay and the grab under Wine with a compositor, against the
+// real window system: a window with a known picture lies under the overlay,
+// the grab copies part of it, and libjpeg decodes what was written.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <regex>
+
+#include "capture/bitmap_from_screen_win32.h"
+#include "capture/jpeg_image.h"
+#include "capture/jpeg_test_support.h"
+#include "capture/overlay_form.h"
+#include "capture/pattern_window.h"
+#include "capture/random_name.h"
+#include "capture/veil_free_copy_win32.h"
+#include "toolkit/application.h"
+#include "toolkit/exceptions.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The pattern lies here; every grab below stays inside it.
+constexpr RECT kPatternArea{160, 120, 1000, 700};
+
+void PumpFor(DWORD milliseconds) {
+  DWORD end = GetTickCount() + milliseconds;
+  do {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(1);
+  } while (static_cast<LONG>(end - GetTickCount()) > 0);
+}
+
+TBitmap ScreenArea(int left, int top, int width, int height) {
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
+  SelectObject(memory, old);
+  TBitmap result = BitmapFromScreenBitmap(bitmap);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return result;
+}
+
+TColorRGB SystemColor(int index) {
+  COLORREF c = GetSysColor(index);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+int Blend(int over, int under, int alpha) { return (over * alpha + under * (255 - alpha) + 127) / 255; }
+
+int ChannelDistance(TColorRGB a, TColorRGB b) {
+  return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+}
+
+struct Grabbed {
+  std::vector<std::string> names;
+  int uploads = 0;
+};
+
+class OverlayGrab : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    application_ = new TApplication();
+    application_->Initialize();
+    // A plain main form, so that closing the overlay only hides it.
+    application_->CreateForm(mainForm_);
+    // Before the overlay: with no window manager, a window mapped later stays above.
+    pattern_ = ShowPatternWindow(kPatternArea);
+    application_->CreateForm(overlay_);
+    overlay_->OnImageFileName = [](const std::string& name) { grabbed_.names.push_back(name); };
+    overlay_->OnStartUpload = [] { ++grabbed_.uploads; };
+    PumpFor(300);
+  }
+  static void TearDownTestSuite() {
+    DestroyWindow(pattern_);
+    delete application_;
+  }
+
+  void SetUp() override {
+    GetCurrentDirectoryA(MAX_PATH, previousDirectory_);
+    ASSERT_TRUE(SetCurrentDirectoryA(scratch_.path().string().c_str()));
+    grabbed_ = {};
+  }
+  void TearDown() override {
+    SetCurrentDirectoryA(previousDirectory_);
+    overlay_->Hide();
+    PumpFor(50);
+  }
+
+  // Shows the overlay as the take-screenshot command does, and lets the compositor catch up.
+  static void ShowOverlay() {
+    overlay_->Show();
+    SetForegroundWindow(Application->Handle());
+    PumpFor(200);
+  }
+
+  // A press, a few moves and a release, as the window delivers them.
+  static void Drag(int x1, int y1, int x2, int y2) {
+    overlay_->FormMouseDown(TMouseButton::mbLeft, x1, y1);
+    for (int i = 1; i <= 4; ++i) overlay_->FormMouseMove(x1 + (x2 - x1) * i / 4, y1 + (y2 - y1) * i / 4);
+    overlay_->FormMouseUp(TMouseButton::mbLeft, x2, y2);
+  }
+
+  // The one file the last grab wrote, decoded and compared with the pattern under `area`.
+  static PixelDifference WrittenPictureAgainstPattern(const RECT& area) {
+    EXPECT_EQ(grabbed_.names.size(), 1u);
+    if (grabbed_.names.size() != 1) return {255, 255};
+    RgbImage decoded = DecodeJpeg(ReadFileBytes(grabbed_.names[0]));
+    int width = area.right - area.left, height = area.bottom - area.top;
+    EXPECT_EQ(decoded.width, width);
+    EXPECT_EQ(decoded.height, height);
+    if (decoded.width != width || decoded.height != height) return {255, 255};
+    // The pattern itself through the same encoder: what a perfect copy gives.
+    TJPEGImage reference;
+    reference.LoadFromBitmap(PatternBitmap(area.left, area.top, width, height));
+    reference.Encode();
+    RgbImage expected = DecodeJpeg(reference.EncodedData());
+    PixelDifference d;
+    double sum = 0;
+    for (std::size_t i = 0; i < decoded.rgb.size(); ++i) {
+      int e = std::abs(decoded.rgb[i] - expected.rgb[i]);
+      d.max = std::max(d.max, e);
+      sum += e;
+    }
+    d.mean = sum / static_cast<double>(decoded.rgb.size());
+    return d;
+  }
+
+  static inline TApplication* application_ = nullptr;
+  static inline TForm* mainForm_ = nullptr;
+  static inline TForm3* overlay_ = nullptr;
+  static inline HWND pattern_ = nullptr;
+  static inline Grabbed grabbed_;
+  ScratchDir scratch_;
+  char previousDirectory_[MAX_PATH] = {};
+};
+
+// A copy with the veil at 1 of 255 differs from the pattern by a level at
+// most, which the encoder may turn into a few; the veil at 150 of 255 moves
+// the mean by several tens of levels.
+constexpr double kJpegMeanTolerance = 2.0;
+
+TEST_F(OverlayGrab, ShownOverlayIsATranslucentVeilOverThePrimaryScreenWithItsCaption) {
+  ShowOverlay();
+  HWND window = overlay_->Handle();
+  RECT rect;
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, 0);
+  EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  EXPECT_EQ(origin.x, 0);
+  EXPECT_EQ(origin.y, 0);
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+  EXPECT_NE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  COLORREF key = 1;
+  ASSERT_TRUE(GetLayeredWindowAttributes(window, &key, &alpha, &flags));
+  EXPECT_EQ(alpha, 150);
+  EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
+
+  // The screen shows the pattern through the veil, blended at 150 of 255.
+  const TColorRGB veil = SystemColor(COLOR_BTNFACE);
+  TBitmap seen = ScreenArea(400, 300, 64, 64);
+  int worst = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      TColorRGB under = PatternColor(400 + x, 300 + y);
+      TColorRGB blended{static_cast<std::uint8_t>(Blend(veil.r, under.r, 150)),
+                        static_cast<std::uint8_t>(Blend(veil.g, under.g, 150)),
+                        static_cast<std::uint8_t>(Blend(veil.b, under.b, 150))};
+      worst = std::max(worst, ChannelDistance(seen.Pixel(x, y), blended));
+    }
+  EXPECT_LE(worst, 3) << "the screen does not show the pattern through a veil at 150";
+
+  // The caption: its font, and its text painted inside its box over the veil.
+  EXPECT_EQ(overlay_->Label1->Caption(), "Выделите область экрана");
+  LOGFONTW font{};
+  GetObjectW(overlay_->Label1->Font(), sizeof font, &font);
+  EXPECT_EQ(font.lfHeight, -21);
+  EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
+  HDC dc = GetDC(window);
+  int textPixels = 0;
+  for (int y = 8; y < 32; ++y)
+    for (int x = 8; x < 240; ++x)
+      if (GetPixel(dc, x, y) == GetSysColor(COLOR_WINDOWTEXT)) ++textPixels;
+  EXPECT_EQ(GetPixel(dc, 300, 100), GetSysColor(COLOR_BTNFACE));
+  ReleaseDC(window, dc);
+  EXPECT_GT(textPixels, 150) << "no caption text at (8, 8)";
+}
+
+TEST_F(OverlayGrab, DragMovesDrawTheBlueFrameAloneAndWipeTheCaption) {
+  ShowOverlay();
+  HWND window = overlay_->Handle();
+  const COLORREF veil = GetSysColor(COLOR_BTNFACE);
+  const int endXBefore = overlay_->endX, endYBefore = overlay_->endY;
+  // Moving without a press draws nothing and changes no field.
+  overlay_->FormMouseMove(500, 400);
+  EXPECT_FALSE(overlay_->dragging);
+  EXPECT_EQ(overlay_->endX, endXBefore);
+  EXPECT_EQ(overlay_->endY, endYBefore);
+
+  overlay_->FormMouseDown(TMouseButton::mbRight, 600, 500);
+  EXPECT_TRUE(overlay_->dragging);
+  overlay_->FormMouseMove(700, 560);
+  overlay_->FormMouseMove(400, 300);  // back over the press point: left and up of it
+  EXPECT_EQ(overlay_->endX, 400);
+  EXPECT_EQ(overlay_->endY, 300);
+  HDC dc = GetDC(window);
+  const COLORREF frame = RGB(50, 150, 250);
+  // Rectangle's outline runs from the smaller corner to one short of the larger one.
+  for (POINT p :
+       {POINT{400, 300}, POINT{599, 499}, POINT{500, 300}, POINT{400, 400}, POINT{599, 400}, POINT{500, 499}})
+    EXPECT_EQ(GetPixel(dc, p.x, p.y), frame) << p.x << "," << p.y;
+  EXPECT_EQ(GetPixel(dc, 600, 500), veil);
+  EXPECT_EQ(GetPixel(dc, 500, 400), veil) << "the inside is filled with the veil's colour";
+  EXPECT_EQ(GetPixel(dc, 650, 530), veil) << "the frame of the previous move is wiped";
+  EXPECT_EQ(GetPixel(dc, 700, 560), veil);
+  int captionLeft = 0;
+  for (int y = 8; y < 32; ++y)
+    for (int x = 8; x < 240; ++x)
+      if (GetPixel(dc, x, y) != veil) ++captionLeft;
+  ReleaseDC(window, dc);
+  EXPECT_EQ(captionLeft, 0) << "the caption survived the first drag move";
+
+  // Shown again, the caption is back and no frame is redrawn.
+  overlay_->Hide();
+  ShowOverlay();
+  EXPECT_FALSE(overlay_->dragging) << "activation clears the drag";
+  dc = GetDC(window);
+  int caption = 0;
+  for (int y = 8; y < 32; ++y)
+    for (int x = 8; x < 240; ++x)
+      if (GetPixel(dc, x, y) == GetSysColor(COLOR_WINDOWTEXT)) ++caption;
+  EXPECT_EQ(GetPixel(dc, 600, 500), veil);
+  ReleaseDC(window, dc);
+  EXPECT_GT(caption, 150);
+}
+
+TEST_F(OverlayGrab, DragInEveryDirectionStoresThatPartOfTheScreenWithoutTheVeil) {
+  struct Case {
+    const char* what;
+    int x1, y1, x2, y2;
+  };
+  const Case cases[] = {
+      {"down right", 300, 200, 557, 391},
+      {"up left", 557, 391, 300, 200},
+      {"down left", 557, 200, 300, 391},
+      {"up right", 300, 391, 557, 200},
+  };
+  const std::regex name("(0|[1-9][0-9]{0,4})\\.jpg");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    grabbed_ = {};
+    ShowOverlay();
+    Drag(c.x1, c.y1, c.x2, c.y2);
+    PixelDifference d = WrittenPictureAgainstPattern({300, 200, 557, 391});
+    EXPECT_LT(d.mean, kJpegMeanTolerance) << "max " << d.max;
+    ASSERT_EQ(grabbed_.names.size(), 1u);
+    EXPECT_TRUE(std::regex_match(grabbed_.names[0], name)) << grabbed_.names[0];
+    EXPECT_EQ(grabbed_.uploads, 1);
+    EXPECT_FALSE(IsWindowVisible(overlay_->Handle()));
+    EXPECT_FALSE(overlay_->dragging);
+    EXPECT_EQ(overlay_->AlphaBlendValue(), 150);
+  }
+}
+
+// Each grab lifts the veil and copies right away; a compositor late with the
+// change must never leave the veil in the picture.
+TEST_F(OverlayGrab, QuickGrabsInARowNeverHoldTheVeil) {
+  int veiled = 0;
+  double worstMean = 0;
+  for (int i = 0; i < 25; ++i) {
+    grabbed_ = {};
+    ShowOverlay();
+    // Straight after the show, as a quick user would.
+    Drag(200 + i * 8, 150 + i * 4, 420 + i * 8, 330 + i * 4);
+    PixelDifference d = WrittenPictureAgainstPattern({200 + i * 8, 150 + i * 4, 420 + i * 8, 330 + i * 4});
+    worstMean = std::max(worstMean, d.mean);
+    if (d.mean >= kJpegMeanTolerance) ++veiled;
+    for (const auto& name : grabbed_.names) fs::remove(name);
+  }
+  std::printf("worst mean difference from the pattern: %.2f levels\n", worstMean);
+  EXPECT_EQ(veiled, 0);
+}
+
+TEST_F(OverlayGrab, ZeroWidthOrHeightWritesAnEmptyFile) {
+  const RECT drags[] = {{400, 200, 400, 500}, {300, 350, 700, 350}};
+  for (const RECT& r : drags) {
+    grabbed_ = {};
+    ShowOverlay();
+    Drag(r.left, r.top, r.right, r.bottom);
+    ASSERT_EQ(grabbed_.names.size(), 1u);
+    EXPECT_TRUE(fs::exists(grabbed_.names[0]));
+    EXPECT_EQ(fs::file_size(grabbed_.names[0]), 0u);
+    EXPECT_FALSE(IsWindowVisible(overlay_->Handle()));
+    EXPECT_EQ(grabbed_.uploads, 1);
+  }
+}
+
+TEST_F(OverlayGrab, ReleaseGrabsOnlyWhatWasSelectedOnThisShowing) {
+  // An earlier capture leaves its points behind.
+  ShowOverlay();
+  Drag(250, 180, 450, 330);
+  ASSERT_EQ(grabbed_.names.size(), 1u);
+
+  // A press and a release at one point, no move: nothing of the earlier area.
+  grabbed_ = {};
+  ShowOverlay();
+  overlay_->FormMouseDown(TMouseButton::mbLeft, 600, 450);
+  overlay_->FormMouseUp(TMouseButton::mbLeft, 600, 450);
+  ASSERT_EQ(grabbed_.names.size(), 1u);
+  EXPECT_EQ(fs::file_size(grabbed_.names[0]), 0u);
+  EXPECT_FALSE(IsWindowVisible(overlay_->Handle()));
+
+  // A release that no press on this showing preceded (a button held when the
+  // overlay appeared): nothing is grabbed and the overlay stays.
+  grabbed_ = {};
+  ShowOverlay();
+  overlay_->FormMouseUp(TMouseButton::mbLeft, 700, 500);
+  EXPECT_TRUE(grabbed_.names.empty());
+  EXPECT_EQ(grabbed_.uploads, 0);
+  EXPECT_TRUE(IsWindowVisible(overlay_->Handle()));
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);
+
+  // Both buttons held: the first release grabs, the second has nothing left to grab.
+  grabbed_ = {};
+  overlay_->FormMouseDown(TMouseButton::mbLeft, 300, 200);
+  overlay_->FormMouseDown(TMouseButton::mbMiddle, 320, 220);
+  overlay_->FormMouseMove(420, 300);
+  overlay_->FormMouseUp(TMouseButton::mbLeft, 420, 300);
+  overlay_->FormMouseUp(TMouseButton::mbMiddle, 420, 300);
+  ASSERT_EQ(grabbed_.names.size(), 1u);
+  EXPECT_LT(WrittenPictureAgainstPattern({320, 220, 420, 300}).mean, kJpegMeanTolerance);
+}
+
+TEST_F(OverlayGrab, FailedWriteLeavesTheOverlayNearlyTransparentAndTheNextGrabRecovers) {
+  ShowOverlay();
+  // The name the next grab draws, taken by a directory: the file cannot be created.
+  SetRandomSeed(1);
+  fs::create_directory("3137.jpg");
+  try {
+    Drag(300, 200, 500, 350);
+    ADD_FAILURE() << "no failure raised";
+  } catch (const EFCreateError& e) {
+    std::string expected = "Cannot create file \"" + (scratch_.path() / "3137.jpg").string() + "\". ";
+    std::replace(expected.begin(), expected.end(), '/', '\\');
+    EXPECT_EQ(e.Message().substr(0, expected.size()), expected);
+    EXPECT_GT(e.Message().size(), expected.size()) << "no system text";
+  }
+  EXPECT_TRUE(IsWindowVisible(overlay_->Handle()));
+  EXPECT_EQ(overlay_->AlphaBlendValue(), 1);
+  EXPECT_TRUE(overlay_->dragging);
+  EXPECT_EQ(grabbed_.names, std::vector<std::string>{"3137.jpg"});
+  EXPECT_EQ(grabbed_.uploads, 0);
+
+  // The next press and release grab again, from the generator's next value.
+  grabbed_ = {};
+  Drag(310, 210, 530, 380);
+  EXPECT_EQ(grabbed_.names, std::vector<std::string>{"86104.jpg"});
+  EXPECT_LT(WrittenPictureAgainstPattern({310, 210, 530, 380}).mean, kJpegMeanTolerance);
+  EXPECT_FALSE(IsWindowVisible(overlay_->Handle()));
+  EXPECT_EQ(overlay_->AlphaBlendValue(), 150);
+  EXPECT_EQ(grabbed_.uploads, 1);
+}
+
+// The copy waits until the lift of the veil shows on screen. Copies made at
+// once, without waiting, are counted too: they show how often the compositor
+// is late, which is what the wait is for.
+TEST_F(OverlayGrab, CopyFromUnderTheVeilWaitsUntilTheLiftIsComposed) {
+  ShowOverlay();
+  const TGrabArea area{240, 180, 300, 200};
+  const TBitmap expected = PatternBitmap(area.left, area.top, area.width, area.height);
+  const TColorRGB veil = SystemColor(COLOR_BTNFACE);
+  auto differs = [&](const TBitmap& copy) {
+    for (int y = 0; y < area.height; ++y)
+      for (int x = 0; x < area.width; ++x)
+        if (ChannelDistance(copy.Pixel(x, y), expected.Pixel(x, y)) > 2) return true;
+    return false;
+  };
+  constexpr int kRounds = 30;
+  int lateAtOnce = 0, maxCopies = 0;
+  DWORD maxWait = 0;
+  std::map<int, int> copiesNeeded;
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE(round);
+    overlay_->SetAlphaBlendValue(150);
+    PumpFor(60);
+    if (round % 2 == 0) {
+      overlay_->SetAlphaBlendValue(1);
+      if (differs(ScreenArea(area.left, area.top, area.width, area.height))) ++lateAtOnce;
+      continue;
+    }
+    HDC screen = GetDC(nullptr);
+    HBITMAP target = CreateCompatibleBitmap(screen, area.width, area.height);
+    DWORD start = GetTickCount();
+    TScreenCopy copy =
+        CopyScreenFromUnderVeil(screen, target, area, {veil, 150, [] { overlay_->SetAlphaBlendValue(1); }});
+    DWORD waited = GetTickCount() - start;
+    DeleteObject(target);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(copy.verdict, TVeilVerdict::Clear);
+    EXPECT_FALSE(differs(copy.picture));
+    ++copiesNeeded[copy.copies];
+    maxCopies = std::max(maxCopies, copy.copies);
+    maxWait = std::max(maxWait, waited);
+  }
+  std::printf("copies made at once that still held the veil: %d of %d\n", lateAtOnce, kRounds / 2);
+  for (auto [copies, times] : copiesNeeded)
+    std::printf("waiting copy clear after %d copies: %d times\n", copies, times);
+  std::printf("longest wait: %lu ms\n", static_cast<unsigned long>(maxWait));
+  EXPECT_LT(maxWait, kVeilWaitLimitMs) << "the wait ran into its limit";
+}
+
+}  // namespace
