@@ -80,8 +80,10 @@ class Sink {
         if (expected >= 0 && body >= expected) break;
       }
       lastBody_ = body;
-      const char reply[] = "HTTP/1.0 200 OK\r\nContent-Length: 29\r\n\r\ngood:http://sink/pic/1.jpg\r\n";
-      ::send(connection, reply, sizeof reply - 1, MSG_NOSIGNAL);
+      const std::string verdict = "good:http://sink/pic/1.jpg";
+      const std::string reply =
+          "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(verdict.size()) + "\r\n\r\n" + verdict;
+      ::send(connection, reply.data(), reply.size(), MSG_NOSIGNAL);
       ::close(connection);
     }
   }
@@ -102,6 +104,7 @@ Outcome RunProcess(const std::vector<std::string>& argv) {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
+  std::fflush(stdout);  // else the child repeats what is still buffered
   auto started = std::chrono::steady_clock::now();
   pid_t pid = ::fork();
   if (pid == 0) {
