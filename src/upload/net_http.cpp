@@ -137,7 +137,7 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
     if (!response_.KeepAlive) Disconnect();
     return body;
   } catch (const ENetHTTPProtocolException&) {
-    response_.KeepAlive = WorkOutKeepAlive(reader.PeerClosed());
+    response_.KeepAlive = !reader.Broken() && WorkOutKeepAlive(reader.PeerClosed());
     if (!response_.KeepAlive) Disconnect();
     throw;
   } catch (...) {

@@ -133,6 +133,7 @@ std::string ReadReply(TNetReplyReader& reader, TNetHTTPResponse& response, const
     } catch (const ENetException&) {
       // The status is the verdict; a broken body of a failing reply only
       // shortens the text it carries.
+      reader.MarkBroken();
     }
     throw ENetHTTPProtocolException(code, response.ResponseText, std::move(body));
   }

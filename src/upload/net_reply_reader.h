@@ -28,6 +28,9 @@ class TNetReplyReader {
 
   // True once the source reported the close, even with bytes still buffered.
   bool PeerClosed() const noexcept { return closed_; }
+  // Set when a read failed part-way: where the stream stands is unknown.
+  void MarkBroken() noexcept { broken_ = true; }
+  bool Broken() const noexcept { return broken_; }
 
  private:
   // Tops up the buffer when it is empty; false when the peer has closed.
@@ -38,4 +41,5 @@ class TNetReplyReader {
   std::size_t start_ = 0;
   std::size_t end_ = 0;
   bool closed_ = false;
+  bool broken_ = false;
 };

@@ -183,6 +183,20 @@ TEST(HttpClient, SilentPeerHitsTheReadLimit) {
   EXPECT_FALSE(client.Connected());
 }
 
+TEST(HttpClient, FailingStatusWithAStalledBodyStillReportsTheStatusAndDropsTheConnection) {
+  ScriptedPeer peer({{"HTTP/1.1 404 Not Found\r\nContent-Length: 10\r\n\r\nabc", false}});
+  TNetHTTP client;
+  client.ReadTimeout = 200;
+  try {
+    client.HttpGetText(Url(peer, "/"));
+    ADD_FAILURE() << "nothing raised";
+  } catch (const ENetHTTPProtocolException& e) {
+    EXPECT_EQ(e.ErrorCode(), 404);
+    EXPECT_EQ(e.ErrorMessage(), "abc");
+  }
+  EXPECT_FALSE(client.Connected());
+}
+
 TEST(HttpClient, UnansweredConnectHitsTheConnectLimit) {
   FullBacklogListener listener;
   TNetHTTP client;
