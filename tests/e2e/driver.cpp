@@ -130,7 +130,10 @@ int Usage() {
       "broadcast-taskbar-created |\n"
       "       hotkey-free | alt-s | keys VK... | click X Y left|right|middle | drag X1 Y1 X2 Y2 | clipboard "
       "|\n"
-      "       wait-tip TEXT SECONDS | wait-gone CLASS SECONDS | visible CLASS | foreground\n",
+      "       wait-tip TEXT SECONDS | wait-gone CLASS SECONDS | visible CLASS | foreground |\n"
+      "       layered CLASS | wait-shown CLASS SECONDS | wait-hidden CLASS SECONDS | press X Y | "
+      "move X1 Y1 X2 Y2 |\n"
+      "       release X Y | message-box EXE SECONDS | box-ok EXE\n",
       stderr);
   return 2;
 }
@@ -276,6 +279,73 @@ int main(int argc, char** argv) {
     }
     CloseClipboard();
     return rc;
+  }
+  // Capture overlay: its window's layering, a drag in parts (press, moves,
+  // release) so that a test can look at the screen half way, and the message
+  // box that reports a failed grab.
+  if (cmd == "layered" && argc == 3) {
+    HWND h = FindByClass(argv[2]);
+    if (h == nullptr) return 1;
+    RECT r;
+    GetWindowRect(h, &r);
+    bool layered = (GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    COLORREF key = 0;
+    if (layered) GetLayeredWindowAttributes(h, &key, &alpha, &flags);
+    std::printf("visible=%d rect=%ld,%ld,%ld,%ld layered=%d alpha=%d flags=%lu\n", IsWindowVisible(h) != 0,
+                r.left, r.top, r.right, r.bottom, layered, alpha, static_cast<unsigned long>(flags));
+    return 0;
+  }
+  if ((cmd == "wait-shown" || cmd == "wait-hidden") && argc == 4) {
+    bool wanted = cmd == "wait-shown";
+    DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(argv[3]) * 1000);
+    for (;;) {
+      HWND h = FindByClass(argv[2]);
+      if (h != nullptr && (IsWindowVisible(h) != 0) == wanted) return 0;
+      if (static_cast<LONG>(until - GetTickCount()) <= 0) return 1;
+      Sleep(50);
+    }
+  }
+  if ((cmd == "press" || cmd == "release") && argc == 4) {
+    int x = std::atoi(argv[2]), y = std::atoi(argv[3]);
+    if (cmd == "press") {
+      MouseAt(x, y, 0);
+      Sleep(100);
+    }
+    MouseAt(x, y, cmd == "press" ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    return 0;
+  }
+  if (cmd == "move" && argc == 6) {
+    int x1 = std::atoi(argv[2]), y1 = std::atoi(argv[3]), x2 = std::atoi(argv[4]), y2 = std::atoi(argv[5]);
+    for (int i = 1; i <= 10; ++i) {
+      MouseAt(x1 + (x2 - x1) * i / 10, y1 + (y2 - y1) * i / 10, 0);
+      Sleep(30);
+    }
+    return 0;
+  }
+  if (cmd == "message-box" && argc == 4) {  // the caption, then the text, of a process's message box
+    DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(argv[3]) * 1000);
+    for (;;) {
+      for (const Window& w : TopLevelWindows()) {
+        if (w.className != "#32770" || !w.visible || w.process != argv[2]) continue;
+        WCHAR caption[256] = {}, text[1024] = {};
+        GetWindowTextW(w.handle, caption, 256);
+        if (HWND label = GetDlgItem(w.handle, 0xFFFF)) GetWindowTextW(label, text, 1024);
+        std::printf("%s\n%s\n", Narrow(caption).c_str(), Narrow(text).c_str());
+        return 0;
+      }
+      if (static_cast<LONG>(until - GetTickCount()) <= 0) return 1;
+      Sleep(100);
+    }
+  }
+  if (cmd == "box-ok" && argc == 3) {  // presses OK on a process's message box
+    for (const Window& w : TopLevelWindows()) {
+      if (w.className != "#32770" || !w.visible || w.process != argv[2]) continue;
+      PostMessageA(w.handle, WM_COMMAND, IDOK, 0);
+      return 0;
+    }
+    return 1;
   }
   return Usage();
 }

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# A capture as the user makes it, with a compositor: Alt+S shows the veil over
+# the primary screen, a drag over a window with a known picture writes a JPEG
+# of exactly that part into the program's current directory, and the veil is
+# gone again. Also: an empty selection, a directory that cannot be written.
+source "$(dirname "$0")/lib.sh"
+exe=pondixscreenloader.exe
+checker="$top/tests/e2e/check_picture.py"
+work="$build/e2e-capture"
+rm -rf "$work" && mkdir -p "$work"
+
+# The picture first: with no window manager, a window mapped later stays above.
+wine "$build/tests/e2e/psl_pattern.exe" 160 120 1000 700 &
+check "pattern window shown" driver wait-shown PslPatternWindow 30
+(cd "$work" && exec wine "$build/PondixScreenLoader.exe") &
+check "program started with its overlay hidden" wait_until 30 driver exists TForm3
+sleep 1
+
+pictures() { find "$work" -maxdepth 1 -name '*.jpg' -newer "$work/.mark" -printf '%f\n'; }
+show_overlay() {
+  driver alt-s
+  driver wait-shown TForm3 10
+}
+# capture WHAT X1 Y1 X2 Y2 LEFT TOP WIDTH HEIGHT
+capture() {
+  local what=$1 x1=$2 y1=$3 x2=$4 y2=$5
+  shift 5
+  touch "$work/.mark"
+  sleep 1.1  # file times have one-second steps on some file systems
+  check "$what: overlay shown" show_overlay
+  driver drag "$x1" "$y1" "$x2" "$y2"
+  check "$what: overlay hidden after the grab" driver wait-hidden TForm3 10
+  local files
+  files=$(pictures)
+  check "$what: one picture written" test "$(echo "$files" | grep -c .)" = 1
+  check "$what: named 0.jpg .. 99999.jpg" bash -c "echo '$files' | grep -qxE '(0|[1-9][0-9]{0,4})\.jpg'"
+  check "$what: that part of the screen, without the veil" python3 "$checker" "$work/$files" "$@"
+}
+
+import -window root "$artifacts/capture_before_overlay.png"
+show_overlay
+layered=$(driver layered TForm3)
+echo "overlay: $layered"
+check "overlay covers the primary screen" grep -q "visible=1 rect=0,0,1280,800 " <<<"$layered"
+check "overlay layered at alpha 150" grep -q "layered=1 alpha=150 flags=2" <<<"$layered"
+sleep 0.3
+import -window root "$artifacts/capture_overlay_shown.png"
+# The caption in black at (8, 8). Over the pattern, the screen before and
+# after give back one colour, the veil's, when blended at 150 of 255.
+check "caption and translucent veil on screen" python3 - "$artifacts/capture_before_overlay.png" \
+  "$artifacts/capture_overlay_shown.png" <<'PY'
+import subprocess, sys
+def pixels(shot, x, y, w, h, space="rgb"):
+    out = subprocess.run(["convert", shot, "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8", f"{space}:-"],
+                         capture_output=True, check=True).stdout
+    return list(out)
+label = pixels(sys.argv[2], 8, 8, 234, 24, "gray")
+before = pixels(sys.argv[1], 400, 300, 64, 64)
+after = pixels(sys.argv[2], 400, 300, 64, 64)
+veil = [(255 * a - 105 * b) / 150 for a, b in zip(after, before)]
+dark = sum(v < 60 for v in label)
+print(f"dark caption pixels {dark}, veil worked out from the blend {min(veil):.1f} .. {max(veil):.1f}")
+sys.exit(0 if dark > 150 and max(veil) - min(veil) <= 6 and min(before) != max(before) else 1)
+PY
+# A release that ends no press made on this showing grabs nothing.
+touch "$work/.mark"
+driver release 500 400
+sleep 1
+check "stray release leaves the overlay shown" driver wait-shown TForm3 1
+check "stray release writes nothing" test -z "$(pictures)"
+driver drag 300 200 300 200 >/dev/null  # press and release in place: an empty picture, overlay gone
+driver wait-hidden TForm3 10
+
+capture "down right" 300 200 557 391 300 200 257 191
+capture "up left" 557 391 300 200 300 200 257 191
+capture "down left" 700 250 420 480 420 250 280 230
+capture "up right" 420 480 700 250 420 250 280 230
+
+# Zero width: an empty file, and the overlay goes as after any grab.
+touch "$work/.mark"
+sleep 1.1
+show_overlay
+driver drag 400 200 400 500
+check "zero width: overlay hidden" driver wait-hidden TForm3 10
+f=$(pictures)
+check "zero width: one empty file" bash -c "[ \$(echo '$f' | grep -c .) = 1 ] && [ ! -s '$work/$f' ]"
+
+# A frame half drawn, kept for a look.
+show_overlay
+driver press 300 200
+driver move 300 200 640 460
+sleep 0.3
+import -window root "$artifacts/capture_frame_half_drawn.png"
+driver release 640 460
+driver wait-hidden TForm3 10
+
+# The current directory taken away: the standard error box, and the overlay
+# stays on screen, nearly transparent, until a grab succeeds.
+rm -rf "$work"
+show_overlay
+driver drag 350 250 600 420
+box=$(driver message-box "$exe" 15)
+echo "error box: $box"
+check "error box with the failure" grep -q '^Cannot create file ".*[0-9]\.jpg"\. .*\.$' <<<"$box"
+check "error box captioned with the application title" test "$(head -n1 <<<"$box")" = Pondixscreenloader
+import -window root "$artifacts/capture_error_box.png"
+driver box-ok "$exe"
+no_box() { ! driver message-box "$exe" 0 >/dev/null; }
+check "error box closed" wait_until 10 no_box
+layered=$(driver layered TForm3)
+check "overlay still shown, nearly transparent" grep -q "visible=1 .* alpha=1 " <<<"$layered"
+mkdir -p "$work"
+touch "$work/.mark"
+sleep 1.1
+driver drag 350 250 600 420
+check "next grab: overlay hidden" driver wait-hidden TForm3 10
+f=$(pictures)
+check "next grab: the picture written" test "$(echo "$f" | grep -c .)" = 1
+check "next grab: without the veil" python3 "$checker" "$work/$f" 350 250 250 170
+check "next grab: veil back at 150" grep -q "alpha=150 " <<<"$(driver layered TForm3)"
+
+check "program still running" test -n "$(program_pid)"
+finish
