@@ -46,8 +46,10 @@ if [ $extended = 1 ]; then
 fi
 
 echo "== format"
-if (cd "$top" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror 2>&1 | head -20 | grep .); then
-  echo "format: files differ from clang-format"
+unformatted=$(cd "$top" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run 2>&1 | grep -E '^[^ ].*: (error|warning):' | cut -d: -f1 | sort -u)
+if [ -n "$unformatted" ]; then
+  echo "format: these files differ from clang-format:"
+  echo "$unformatted"
   failed=$((failed + 1))
 else
   echo "format: clean"

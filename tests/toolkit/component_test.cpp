@@ -15,13 +15,15 @@ class Probe : public TComponent {
   ~Probe() override { events.push_back("destroy " + name); }
   void Loaded() override { events.push_back("loaded " + name); }
   void Notification(TComponent* c, bool removing) override {
+    // c is half destroyed by now: compare it, never read it.
     if (removing && c == watched) {
-      events.push_back(name + " forgets " + static_cast<Probe*>(c)->name);
+      events.push_back(name + " forgets " + watchedName);
       watched = nullptr;
     }
   }
   std::string name;
   TComponent* watched = nullptr;
+  std::string watchedName;
 };
 
 class Owner : public TComponent {
@@ -38,6 +40,7 @@ TEST(Component, OwnerLoadsInOrderDestroysNewestFirstAndClearsReferences) {
     auto* menu = new Probe(&owner, "menu");
     new Probe(&owner, "timer");
     tray->watched = menu;
+    tray->watchedName = menu->name;
     owner.LoadedComponents();
     delete menu;  // a referenced component goes away early
     EXPECT_EQ(tray->watched, nullptr);
