@@ -16,11 +16,10 @@
 #include "toolkit/component.h"
 #include "toolkit/form.h"
 #include "toolkit/icon.h"
+#include "tray/balloon_kind.h"
 
 class TPopupMenu;
 class TSimpleTimer;
-
-enum class TBalloonIconKind : std::uint8_t { bkNone, bkInfo, bkWarning, bkError };
 
 struct TShiftState {
   bool ssShift = false, ssAlt = false, ssCtrl = false, ssLeft = false, ssRight = false, ssMiddle = false;

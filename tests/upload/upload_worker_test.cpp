@@ -1,0 +1,190 @@
+// The worker's outcome rules against scripted service replies: what lands in
+// the status slot, the link text, the balloon and the clipboard, and whether
+// the picture file is gone.
+
+#include "upload/upload_worker.h"
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "scripted_peer.h"
+#include "upload/net_exceptions.h"
+
+namespace {
+
+struct Recorder {
+  std::mutex lock;
+  std::vector<std::string> balloons;
+  std::vector<std::string> clipboard;
+};
+
+class UploadWorker : public testing::Test {
+ protected:
+  std::filesystem::path dir;
+  std::string picture;
+  TSharedFields shared;
+  Recorder seen;
+
+  void SetUp() override {
+    InitTestSockets();
+    dir = std::filesystem::temp_directory_path() /
+          ("psl-worker-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
+           std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(dir);
+    picture = (dir / "4242.jpg").string();
+    std::ofstream(picture, std::ios::binary) << "\xFF\xD8 not really a JPEG \xFF\xD9";
+    shared.SetLogin("vasya");
+    shared.SetImageFileName(picture);
+    shared.SetLink("earlier link");
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+
+  TUploadPorts Ports(std::uint16_t port) {
+    TUploadPorts ports;
+    ports.Shared = &shared;
+    ports.UploadUrl = "http://127.0.0.1:" + std::to_string(port) + "/pic/upload.php";
+    ports.ShowBalloon = [this](const std::string& title, const std::string& text, TBalloonIconKind kind,
+                               std::uint8_t seconds) {
+      std::lock_guard l(seen.lock);
+      seen.balloons.push_back(title + "|" + text + "|" + std::to_string(static_cast<int>(kind)) + "|" +
+                              std::to_string(seconds));
+    };
+    ports.CopyTextToClipboard = [this](const std::string& text) {
+      std::lock_guard l(seen.lock);
+      // As CF_TEXT keeps it: up to the first NUL.
+      seen.clipboard.push_back(std::string(text.c_str()));
+    };
+    return ports;
+  }
+
+  static std::string Reply200(const std::string& body) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
+  }
+};
+
+const std::string kSuccessBalloon = std::string("Уведомление|") + kSuccessBalloonText + "|1|10";
+
+TEST_F(UploadWorker, RepliesWithGoodPutTheLinkEverywhere) {
+  struct Case {
+    std::string reply, link;
+  } cases[] = {
+      {"good:http://127.0.0.1/pic/1.jpg  \r\n", "http://127.0.0.1/pic/1.jpg  \r\n"},  // nothing trimmed
+      {"good", "good"},                                                               // no colon: whole reply
+      {"good:", ""},                                                                  // colon last: empty
+      {"it is goodness: x", " x"},                                                    // anywhere
+  };
+  for (const Case& c : cases) {
+    std::ofstream(picture, std::ios::binary) << "x";
+    ScriptedPeer peer({{Reply200(c.reply)}});
+    RunUpload(Ports(peer.Port()));
+    EXPECT_EQ(shared.TakeStatus(), "good") << c.reply;
+    EXPECT_EQ(shared.Link(), c.link);
+    EXPECT_EQ(seen.balloons, std::vector<std::string>{kSuccessBalloon});
+    EXPECT_EQ(seen.clipboard, std::vector<std::string>{c.link});
+    EXPECT_FALSE(std::filesystem::exists(picture)) << "the picture is deleted";
+    seen.balloons.clear();
+    seen.clipboard.clear();
+  }
+}
+
+TEST_F(UploadWorker, ALinkWithANulReachesTheClipboardOnlyUpToIt) {
+  ScriptedPeer peer({{Reply200(std::string("good:http://x/\0tail", 19))}});
+  RunUpload(Ports(peer.Port()));
+  EXPECT_EQ(shared.Link(), std::string("http://x/\0tail", 14));
+  EXPECT_EQ(seen.clipboard, std::vector<std::string>{"http://x/"});
+}
+
+TEST_F(UploadWorker, RefusalsGoWholeIntoTheStatusSlot) {
+  for (std::string reply : {"error", "max size", "Good:http://x/", "", "<html>oops</html>\r\n"}) {
+    std::ofstream(picture, std::ios::binary) << "x";
+    ScriptedPeer peer({{Reply200(reply)}});
+    shared.SetStatus("stale");
+    RunUpload(Ports(peer.Port()));
+    EXPECT_EQ(shared.TakeStatus(), reply);
+    EXPECT_EQ(shared.Link(), "earlier link");
+    EXPECT_TRUE(seen.balloons.empty());
+    EXPECT_TRUE(seen.clipboard.empty());
+    EXPECT_FALSE(std::filesystem::exists(picture)) << reply;
+  }
+}
+
+TEST_F(UploadWorker, FailedExchangesChangeNothingAndKeepTheFile) {
+  std::string notFound = "HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\nConnection: close\r\n\r\nnop";
+  std::string serverError = "HTTP/1.1 500 Oops\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  for (const std::string& reply : {notFound, serverError}) {
+    ScriptedPeer peer({{reply}});
+    EXPECT_THROW(RunUpload(Ports(peer.Port())), ENetHTTPProtocolException);
+  }
+  EXPECT_THROW(RunUpload(Ports(UnusedLoopbackPort())), ENetException);
+  EXPECT_EQ(shared.Status(), "");
+  EXPECT_EQ(shared.Link(), "earlier link");
+  EXPECT_TRUE(seen.balloons.empty());
+  EXPECT_TRUE(std::filesystem::exists(picture));
+}
+
+TEST_F(UploadWorker, SendsTheLoginAndTheFileItCopiedAtItsStart) {
+  ScriptedPeer peer({{Reply200("error")}});
+  RunUpload(Ports(peer.Port()));
+  auto requests = peer.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const std::string& r = requests[0];
+  EXPECT_EQ(r.rfind("POST /pic/upload.php HTTP/1.0\r\n", 0), 0u) << r.substr(0, 80);
+  EXPECT_NE(r.find("name=\"login\"\r\n\r\nvasya\r\n"), std::string::npos);
+  EXPECT_NE(r.find("name=\"pic\"; filename=\"" + picture +
+                   "\"\r\nContent-Type: image/pjpeg\r\nContent-Transfer-Encoding: binary\r\n\r\n"
+                   "\xFF\xD8 not really a JPEG \xFF\xD9\r\n"),
+            std::string::npos);
+}
+
+TEST_F(UploadWorker, AMissingPictureEndsTheBodySilently) {
+  std::filesystem::remove(picture);
+  ScriptedPeer peer({{Reply200("good:x")}});
+  EXPECT_ANY_THROW(RunUpload(Ports(peer.Port())));
+  EXPECT_EQ(shared.Status(), "");
+  EXPECT_TRUE(seen.balloons.empty());
+}
+
+// Two workers, each with its own file, finishing together: each posts and
+// deletes its own file, the later write wins, nothing is torn (run under TSan too).
+TEST_F(UploadWorker, TwoWorkersFinishingTogether) {
+  std::string second = (dir / "777.jpg").string();
+  std::ofstream(second, std::ios::binary) << "y";
+  ScriptedPeer peerA({{Reply200("good:http://x/a.jpg")}});
+  ScriptedPeer peerB({{Reply200("good:http://x/b.jpg")}});
+
+  struct Worker : TThread {
+    explicit Worker(TUploadPorts p) : ports(std::move(p)) {}
+    void Execute() override { RunUpload(ports); }
+    TUploadPorts ports;
+  };
+  Worker a(Ports(peerA.Port()));
+  a.Start();
+  // The second capture names its file while the first upload runs; the first
+  // worker has already copied its own name or will find it written after.
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  shared.SetImageFileName(second);
+  Worker b(Ports(peerB.Port()));
+  b.Start();
+  a.WaitFor();
+  b.WaitFor();
+  EXPECT_EQ(shared.TakeStatus(), "good");
+  EXPECT_TRUE(shared.Link() == "http://x/a.jpg" || shared.Link() == "http://x/b.jpg") << shared.Link();
+  EXPECT_EQ(seen.balloons.size(), 2u);
+  EXPECT_EQ(seen.clipboard.size(), 2u);
+  EXPECT_FALSE(std::filesystem::exists(picture));
+  EXPECT_FALSE(std::filesystem::exists(second));
+  auto ra = peerA.Requests(), rb = peerB.Requests();
+  ASSERT_EQ(ra.size(), 1u);
+  ASSERT_EQ(rb.size(), 1u);
+  EXPECT_NE(ra[0].find("filename=\"" + picture + "\""), std::string::npos);
+  EXPECT_NE(rb[0].find("filename=\"" + second + "\""), std::string::npos);
+}
+
+}  // namespace
