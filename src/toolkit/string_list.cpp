@@ -35,7 +35,8 @@ void TStringList::LoadFromFile(const std::string& fileName) {
   std::string text;
   char buffer[4096];
   while (std::size_t n = file.Read(buffer, sizeof buffer)) text.append(buffer, n);
-  SetText(text);
+  // The text is read as a C string: a NUL byte ends it.
+  SetText(text.substr(0, text.find('\0')));
 }
 
 void TStringList::SaveToFile(const std::string& fileName) const {

@@ -1,6 +1,7 @@
 #pragma once
 // A list of 8-bit text lines, loaded from and saved to files as the toolkit does:
-// lines end at CR LF, LF or CR; saving writes CR LF after every line.
+// lines end at CR LF, LF or CR, a NUL ends a loaded text; saving writes CR LF
+// after every line.
 
 #include <string>
 #include <vector>

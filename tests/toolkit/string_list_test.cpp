@@ -85,6 +85,26 @@ TEST_F(StringListFiles, SaveWritesCrLfAfterEveryLineAndLoadReadsItBack) {
   EXPECT_EQ(Read(file), "2\r\n");
 }
 
+TEST_F(StringListFiles, LoadingStopsAtANulAndKeepsEveryOtherByte) {
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"  vasya\t\r\nsecond\r\n", {"  vasya\t", "second"}},
+      {"\xEF\xBB\xBFlogin\n", {"\xEF\xBB\xBFlogin"}},  // a byte-order mark is part of the text
+      {std::string("name\0after\r\n", 13), {"name"}},
+      {std::string("\0name", 5), {}},
+      {"", {}},
+  };
+  auto file = (dir / "config.pl").string();
+  for (const Case& c : cases) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes;
+    TStringList list;
+    list.LoadFromFile(file);
+    EXPECT_EQ(Lines(list), c.lines) << testing::PrintToString(c.bytes);
+  }
+}
+
 TEST_F(StringListFiles, MissingFileAndUnwritablePlaceRaiseStreamErrors) {
   TStringList list;
   auto missing = (dir / "config.pl").string();
