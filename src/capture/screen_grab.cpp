@@ -34,17 +34,19 @@ TColorRGB SystemColor(int index) {
 
 void ScreenGrab(TForm3& overlay, const TGrabPoints& points, int releaseX, int releaseY) {
   if (Application != nullptr) SetForegroundWindow(Application->Handle());
+  const TGrabArea area =
+      ComputeGrabArea(points.startX, points.startY, points.endX, points.endY, releaseX, releaseY);
+  TVeil veil{SystemColor(COLOR_BTNFACE), TForm3::kVeilAlpha, [&overlay] { overlay.SetAlphaBlendValue(1); },
+             TBitmap()};
+  // After a failed grab the veil has long been lifted: the screen shows what lies under it.
+  if (overlay.AlphaBlendValue() != TForm3::kVeilAlpha) veil.liftedBefore = CopyScreenArea(area);
   overlay.SetAlphaBlendValue(TForm3::kVeilAlpha);
   {
     TJPEGImage jpeg;
-    const TGrabArea area =
-        ComputeGrabArea(points.startX, points.startY, points.endX, points.endY, releaseX, releaseY);
     UniqueBitmap bitmap = WhiteScreenBitmap(area.width, area.height);
     TScreenCopy copy;
     {
       ScopedGetDC screen(nullptr);
-      TVeil veil{SystemColor(COLOR_BTNFACE), TForm3::kVeilAlpha,
-                 [&overlay] { overlay.SetAlphaBlendValue(1); }};
       copy = CopyScreenFromUnderVeil(screen.get(), bitmap.get(), area, veil);
     }
     const std::string fileName = DrawPictureFileName();

@@ -27,6 +27,15 @@ TBitmap CopyArea(HDC screen, HDC memory, HBITMAP target, const TGrabArea& area) 
 
 }  // namespace
 
+TBitmap CopyScreenArea(const TGrabArea& area) {
+  if (area.width == 0 || area.height == 0) return {};
+  ScopedGetDC screen(nullptr);
+  UniqueBitmap target(CreateCompatibleBitmap(screen.get(), area.width, area.height));
+  if (!target) return {};
+  UniqueMemoryDC memory(CreateCompatibleDC(screen.get()));
+  return CopyArea(screen.get(), memory.get(), target.get(), area);
+}
+
 TScreenCopy CopyScreenFromUnderVeil(HDC screen, HBITMAP target, const TGrabArea& area, const TVeil& veil) {
   TScreenCopy result;
   if (target == nullptr) {
@@ -34,7 +43,8 @@ TScreenCopy CopyScreenFromUnderVeil(HDC screen, HBITMAP target, const TGrabArea&
     return result;
   }
   UniqueMemoryDC memory(CreateCompatibleDC(screen));
-  const TBitmap veiled = CopyArea(screen, memory.get(), target, area);
+  const TBitmap veiled = veil.liftedBefore.Empty() ? CopyArea(screen, memory.get(), target, area)
+                                                   : VeiledLook(veil.liftedBefore, veil.color, veil.alpha);
   veil.Lift();
   WaitForComposition();
   const DWORD start = GetTickCount();

@@ -17,6 +17,10 @@ struct TVeil {
   TColorRGB color;
   int alpha;                   // its opacity while up, of 255
   std::function<void()> Lift;  // makes it nearly transparent
+  // The area as the screen showed it with the veil lifted, when the veil was
+  // put up only just now (after a failed grab): a copy made with the veil up
+  // could then still show it lifted. Empty otherwise.
+  TBitmap liftedBefore;
 };
 
 struct TScreenCopy {
@@ -27,6 +31,9 @@ struct TScreenCopy {
 
 // The longest the copy waits for the compositor; then the last copy stands.
 constexpr DWORD kVeilWaitLimitMs = 500;
+
+// The area as the screen shows it now, in one copy.
+TBitmap CopyScreenArea(const TGrabArea& area);
 
 // `target`: a bitmap compatible with `screen`, of the area's size, selected
 // into no device context; null for a zero-sized area. Lifts the veil in any
