@@ -6,8 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 exe=pondixscreenloader.exe
 checker="$top/tests/e2e/check_picture.py"
-work="$build/e2e-capture"
-rm -rf "$work" && mkdir -p "$work"
+work=$(mktemp -d "$build/e2e-capture.XXXXXX")
 
 # The picture first: with no window manager, a window mapped later stays above.
 wine "$build/tests/e2e/psl_pattern.exe" 160 120 1000 700 &
@@ -37,18 +36,18 @@ capture() {
   check "$what: that part of the screen, without the veil" python3 "$checker" "$work/$files" "$@"
 }
 
-import -window root "$artifacts/capture_before_overlay.png"
+import -window root "$work/before.png"
 show_overlay
 layered=$(driver layered TForm3)
 echo "overlay: $layered"
 check "overlay covers the primary screen" grep -q "visible=1 rect=0,0,1280,800 " <<<"$layered"
 check "overlay layered at alpha 150" grep -q "layered=1 alpha=150 flags=2" <<<"$layered"
 sleep 0.3
-import -window root "$artifacts/capture_overlay_shown.png"
+import -window root "$work/shown.png"
+cp "$work/shown.png" "$artifacts/capture_overlay_shown.png"
 # The caption in black at (8, 8). Over the pattern, the screen before and
 # after give back one colour, the veil's, when blended at 150 of 255.
-check "caption and translucent veil on screen" python3 - "$artifacts/capture_before_overlay.png" \
-  "$artifacts/capture_overlay_shown.png" <<'PY'
+check "caption and translucent veil on screen" python3 - "$work/before.png" "$work/shown.png" <<'PY'
 import subprocess, sys
 def pixels(shot, x, y, w, h, space="rgb"):
     out = subprocess.run(["convert", shot, "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8", f"{space}:-"],
@@ -120,4 +119,5 @@ check "next grab: without the veil" python3 "$checker" "$work/$f" 350 250 250 17
 check "next grab: veil back at 150" grep -q "alpha=150 " <<<"$(driver layered TForm3)"
 
 check "program still running" test -n "$(program_pid)"
+rm -rf "$work"
 finish
