@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/main_form.h"
+#include "app/upload_start.h"
 #include "capture/overlay_form.h"
 #include "toolkit/application.h"
 #include "tray/tray_icon_handler.h"
@@ -15,7 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   TForm3* overlay = nullptr;
   application.CreateForm(overlay);
   overlay->OnImageFileName = [](const std::string& name) { Form1->Shared().SetImageFileName(name); };
-  // The grab starts no upload until the upload worker exists.
+  overlay->OnStartUpload = StartUploadWorker;
   Form3 = overlay;
   application.Run();
   return 0;
