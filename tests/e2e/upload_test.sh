@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The main job end to end, with a compositor and the reference service on
+# loopback: Alt+S, a drag over a known picture, and moments later the link is on
+# the clipboard, the service holds that part of the picture with the login from
+# config.pl, the file is gone and the success balloon was shown. Refusals give
+# their error balloons; a stopped service gives none and leaves the file.
+source "$(dirname "$0")/lib.sh"
+source "$top/scripts/config.sh"
+checker="$top/tests/e2e/check_picture.py"
+work=$(mktemp -d "$build/e2e-upload.XXXXXX")
+storage="$work/pictures"
+mkdir -p "$work/app" "$work/cwd"
+trap 'bash "$top/scripts/service.sh" stop "$storage" >/dev/null 2>&1' EXIT
+
+# Explorer (desktop, tray and balloons) started first, so that its trace of the
+# balloons' titles and texts is ours to read.
+WINEDEBUG=-all,+tooltips wine explorer.exe /desktop >/dev/null 2>"$work/explorer.log" &
+sleep 2
+wine "$build/tests/e2e/psl_pattern.exe" 160 120 1000 700 &
+check "pattern window shown" driver wait-shown PslPatternWindow 30
+
+# The program runs from a folder of its own with its login file beside it.
+cp "$build/PondixScreenLoader.exe" "$work/app/"
+printf '  e2e user\t\r\nsecond line\r\n' >"$work/app/config.pl"
+bash "$top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$storage"
+(cd "$work/cwd" && exec wine "$work/app/PondixScreenLoader.exe") &
+check "program started" wait_until 30 driver exists TForm3
+sleep 1
+
+balloons() { python3 "$top/tests/e2e/balloons.py" "$work/explorer.log"; }
+balloon_shown() { balloons | grep -qxF "$1"; }
+stored() { find "$storage" -maxdepth 1 -name '*.jpg' | sort; }
+grab() {  # grab X1 Y1 X2 Y2
+  driver alt-s
+  driver wait-shown TForm3 10 || return 1
+  driver drag "$@"
+  driver wait-hidden TForm3 10
+}
+clipboard_is_link() { driver clipboard | grep -qE "^http://$PSL_TEST_SERVICE_HOST/pic/[^ ]+\.jpg$"; }
+
+start=$(date +%s.%N)
+check "grab made" grab 300 200 557 391
+check "the link lands on the clipboard" wait_until 15 clipboard_is_link
+echo "release to link: $(echo "$(date +%s.%N) - $start" | bc) s (including the driver's drag)"
+link=$(driver clipboard)
+echo "link: $link"
+file=$(stored | head -n1)
+check "the service stored one picture" test "$(stored | grep -c .)" = 1
+check "the stored picture is that part of the screen" python3 "$checker" "$file" 300 200 257 191
+check "the login from config.pl reached the service" test "$(cat "$file.login")" = $'  e2e user\t'
+check "the link serves the stored picture" cmp -s <(curl -s "$link") "$file"
+check "the picture file is gone from the current directory" test -z "$(ls "$work/cwd")"
+check "success balloon with its title and info icon" \
+  wait_until 10 balloon_shown "Уведомление | Скриншот удачно загружен, ссылка в буфере обмена | icon 1"
+sleep 2
+import -window root "$artifacts/upload_success_balloon.png"
+
+# An empty selection is no JPEG: the service answers "error".
+driver alt-s && driver wait-shown TForm3 10
+driver drag 600 300 600 300
+check "\"error\" gives its balloon" wait_until 15 balloon_shown "Ошибка | Изображение не загружено | icon 3"
+
+# A service that takes nothing bigger than 100 bytes answers "max size".
+bash "$top/scripts/service.sh" stop "$storage"
+bash "$top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$storage" 100
+grab 300 200 557 391
+check "\"max size\" gives its balloon" wait_until 15 balloon_shown "Ошибка | Слишком большой скриншот | icon 3"
+check "and the file is deleted" wait_until 5 test -z "$(ls "$work/cwd")"
+
+# No service: nothing shown, the file stays.
+bash "$top/scripts/service.sh" stop "$storage"
+shown=$(balloons | wc -l)
+grab 300 200 557 391
+sleep 5
+check "a stopped service leaves the file" test "$(ls "$work/cwd" | grep -c '\.jpg$')" = 1
+check "and shows no balloon" test "$(balloons | wc -l)" = "$shown"
+rm -f "$work/cwd"/*.jpg
+
+# Two captures in quick succession both arrive.
+bash "$top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$storage"
+before=$(stored | grep -c .)
+grab 300 200 557 391
+grab 700 250 420 480
+check "two quick captures both arrive" wait_until 15 test "$(stored | grep -c .)" = $((before + 2))
+check "and both files are gone" wait_until 5 test -z "$(ls "$work/cwd")"
+finish
