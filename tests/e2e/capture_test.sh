@@ -8,19 +8,21 @@ exe=pondixscreenloader.exe
 checker="$top/tests/e2e/check_picture.py"
 work=$(mktemp -d "$build/e2e-capture.XXXXXX")
 
-# The picture first: with no window manager, a window mapped later stays above.
-wine "$build/tests/e2e/psl_pattern.exe" 160 120 1000 700 &
-check "pattern window shown" driver wait-shown PslPatternWindow 30
 # Each grab starts an upload to the test service port; a service answering
-# there would post the pictures and delete them before they are checked. So the
-# program runs without a network where the system allows it: the upload fails
-# and the picture stays.
+# there would post the pictures and delete them before they are checked. So
+# Wine runs without a network where the system allows it: the upload fails and
+# the picture stays. Wine's sockets live in its server, so that goes first.
 offline=()
 if unshare -n true 2>/dev/null; then
   offline=(unshare -n)
+  unshare -n wineserver -p
 else
   echo "note: cannot take the network away; a service on the test port takes the pictures"
 fi
+
+# The picture first: with no window manager, a window mapped later stays above.
+"${offline[@]}" wine "$build/tests/e2e/psl_pattern.exe" 160 120 1000 700 &
+check "pattern window shown" driver wait-shown PslPatternWindow 30
 (cd "$work" && exec "${offline[@]}" wine "$build/PondixScreenLoader.exe") &
 check "program started with its overlay hidden" wait_until 30 driver exists TForm3
 sleep 1
