@@ -41,10 +41,3 @@ void TCanvas::TextAt(int x, int y, const std::wstring& text, HFONT font, COLORRE
   SetTextColor(dc_, oldColor);
   SetBkMode(dc_, oldMode);
 }
-
-SIZE TCanvas::TextExtent(const std::wstring& text, HFONT font) const {
-  ScopedSelectObject selected(dc_, font);
-  SIZE size{};
-  GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
-  return size;
-}

@@ -30,7 +30,6 @@ class TCanvas {
   void Rectangle(int x1, int y1, int x2, int y2);
   // Text without a background of its own, in `font` and `color`.
   void TextAt(int x, int y, const std::wstring& text, HFONT font, COLORREF color);
-  SIZE TextExtent(const std::wstring& text, HFONT font) const;
 
  private:
   HDC dc_;

@@ -10,11 +10,6 @@ TLabel::TLabel(std::string caption, int left, int top, const wchar_t* fontName, 
                           DEFAULT_PITCH | FF_DONTCARE, fontName));
 }
 
-RECT TLabel::BoundsOn(const TCanvas& canvas) const {
-  SIZE size = canvas.TextExtent(wideCaption_, Font());
-  return RECT{left_, top_, left_ + size.cx, top_ + size.cy};
-}
-
 void TLabel::Paint(TCanvas& canvas) const {
   canvas.TextAt(left_, top_, wideCaption_, Font(), GetSysColor(COLOR_WINDOWTEXT));
 }

@@ -1,6 +1,6 @@
 #pragma once
 // A text label without a window or a background of its own: its caption is
-// painted over its parent's client area, sized to the text.
+// painted over its parent's client area.
 
 #include <string>
 
@@ -19,8 +19,6 @@ class TLabel {
   int Top() const { return top_; }
   HFONT Font() const { return static_cast<HFONT>(font_.get()); }
 
-  // The label's box at its place, sized to the caption in its font.
-  RECT BoundsOn(const TCanvas& canvas) const;
   // In the system's window-text colour, over whatever is there.
   void Paint(TCanvas& canvas) const;
 

@@ -79,6 +79,10 @@ driver release 500 400
 sleep 1
 check "stray release leaves the overlay shown" driver wait-shown TForm3 1
 check "stray release writes nothing" test -z "$(pictures)"
+# No key cancels a capture.
+driver keys 0x1B 0x0D 0x20
+sleep 0.5
+check "keys leave the overlay shown" driver wait-shown TForm3 1
 driver drag 300 200 300 200 >/dev/null  # press and release in place: an empty picture, overlay gone
 driver wait-hidden TForm3 10
 
