@@ -32,20 +32,22 @@ show_overlay() {
   driver alt-s
   driver wait-shown TForm3 10
 }
-# capture WHAT X1 Y1 X2 Y2 LEFT TOP WIDTH HEIGHT
+# capture WHAT X1 Y1 X2 Y2 LEFT TOP WIDTH HEIGHT [BUTTON]
 capture() {
-  local what=$1 x1=$2 y1=$3 x2=$4 y2=$5
+  local what=$1 x1=$2 y1=$3 x2=$4 y2=$5 button=${10:-left}
   shift 5
   touch "$work/.mark"
   sleep 1.1  # file times have one-second steps on some file systems
   check "$what: overlay shown" show_overlay
-  driver drag "$x1" "$y1" "$x2" "$y2"
+  driver press "$x1" "$y1" "$button"
+  driver move "$x1" "$y1" "$x2" "$y2"
+  driver release "$x2" "$y2" "$button"
   check "$what: overlay hidden after the grab" driver wait-hidden TForm3 10
   local files
   files=$(pictures)
   check "$what: one picture written" test "$(echo "$files" | grep -c .)" = 1
   check "$what: named 0.jpg .. 99999.jpg" bash -c "echo '$files' | grep -qxE '(0|[1-9][0-9]{0,4})\.jpg'"
-  check "$what: that part of the screen, without the veil" python3 "$checker" "$work/$files" "$@"
+  check "$what: that part of the screen, without the veil" python3 "$checker" "$work/$files" "$1" "$2" "$3" "$4"
 }
 
 import -window root "$work/before.png"
@@ -90,6 +92,9 @@ capture "down right" 300 200 557 391 300 200 257 191
 capture "up left" 557 391 300 200 300 200 257 191
 capture "down left" 700 250 420 480 420 250 280 230
 capture "up right" 420 480 700 250 420 250 280 230
+# Any button selects as the left one does.
+capture "right button" 610 330 880 520 610 330 270 190 right
+capture "middle button" 880 520 610 330 610 330 270 190 middle
 
 # Zero width: an empty file, and the overlay goes as after any grab.
 touch "$work/.mark"

@@ -131,9 +131,9 @@ int Usage() {
       "       hotkey-free | alt-s | keys VK... | click X Y left|right|middle | drag X1 Y1 X2 Y2 | clipboard "
       "|\n"
       "       wait-tip TEXT SECONDS | wait-gone CLASS SECONDS | visible CLASS | foreground |\n"
-      "       layered CLASS | wait-shown CLASS SECONDS | wait-hidden CLASS SECONDS | press X Y | "
+      "       layered CLASS | wait-shown CLASS SECONDS | wait-hidden CLASS SECONDS | press X Y [BUTTON] | "
       "move X1 Y1 X2 Y2 |\n"
-      "       release X Y | message-box EXE SECONDS | box-ok EXE\n",
+      "       release X Y [BUTTON] | message-box EXE SECONDS | box-ok EXE\n",
       stderr);
   return 2;
 }
@@ -307,13 +307,18 @@ int main(int argc, char** argv) {
       Sleep(50);
     }
   }
-  if ((cmd == "press" || cmd == "release") && argc == 4) {
+  if ((cmd == "press" || cmd == "release") && (argc == 4 || argc == 5)) {  // X Y [left|right|middle]
     int x = std::atoi(argv[2]), y = std::atoi(argv[3]);
-    if (cmd == "press") {
+    std::string b = argc == 5 ? argv[4] : "left";
+    bool press = cmd == "press";
+    DWORD flags = b == "right"    ? (press ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
+                  : b == "middle" ? (press ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP)
+                                  : (press ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    if (press) {
       MouseAt(x, y, 0);
       Sleep(100);
     }
-    MouseAt(x, y, cmd == "press" ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    MouseAt(x, y, flags);
     return 0;
   }
   if (cmd == "move" && argc == 6) {
