@@ -9,12 +9,20 @@ source "$top/scripts/config.sh"
 configure_and_build() {
   local dir=$1
   shift
+  local log="$dir.log"
+  mkdir -p "$(dirname "$dir")"
   if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPSL_WERROR=ON \
-      -DPSL_SERVICE_HOST="$PSL_TEST_SERVICE_HOST" -DPSL_COMPANY_SITE="$PSL_TEST_COMPANY_SITE" "$@" >/dev/null
+    if ! cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPSL_WERROR=ON \
+      -DPSL_SERVICE_HOST="$PSL_TEST_SERVICE_HOST" -DPSL_COMPANY_SITE="$PSL_TEST_COMPANY_SITE" "$@" >"$log" 2>&1; then
+      cat "$log" >&2
+      return 1
+    fi
   fi
-  cmake --build "$dir" -- -j"$(nproc)" | grep -vE '^\[[0-9]+/[0-9]+\] |^ninja: no work to do' || true
-  test "${PIPESTATUS[0]}" -eq 0
+  # Quiet unless something fails; CMake re-runs itself here when a list changed.
+  if ! cmake --build "$dir" -- -j"$(nproc)" >"$log" 2>&1; then
+    grep -vE '^\[[0-9]+/[0-9]+\] ' "$log" >&2
+    return 1
+  fi
 }
 
 targets=("$@")

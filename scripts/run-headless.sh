@@ -1,25 +1,50 @@
 #!/usr/bin/env bash
-# The main job on a machine without a display, inside scripts/wine-run.sh:
-# starts the program in the virtual desktop, shows that it sits in the tray,
-# and saves a screenshot of the desktop.
+# The main job on a machine without a display, inside scripts/wine-run.sh: the
+# program on a composited display, one capture driven as a user would make it,
+# the link from the clipboard, the picture checked at the service, and a
+# screenshot of the desktop with the balloon.
 set -uo pipefail
 build=$(cd "$1" && pwd)
 storage=$2
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/config.sh"
 shots="$build/artifacts"
-mkdir -p "$shots" "$build/../run"
+work="$top/build/run"
+mkdir -p "$shots" "$work"
 driver() { wine "$build/tests/e2e/psl_driver.exe" "$@" 2>/dev/null | tr -d '\r'; }
+fail() {
+  echo "run: $*" >&2
+  exit 1
+}
 
-cd "$build/../run"
+cd "$work"
+# Something to photograph, shown first: with no window manager, the windows
+# mapped later (the tray, the overlay) stay above it.
+wine notepad.exe >/dev/null 2>&1 &
+sleep 2
 wine "$build/PondixScreenLoader.exe" &
 program=$!
-if driver wait-tip "Pondix Screenshot Loader" 30; then
-  echo "program: running in the tray (icon \"Pondix Screenshot Loader\")"
-else
-  echo "program: the tray icon did not appear" >&2
-  exit 1
-fi
+driver wait-tip "Pondix Screenshot Loader" 30 || fail "the tray icon did not appear"
+echo "program: running in the tray"
+before=$(find "$storage" -maxdepth 1 -name '*.jpg' | wc -l)
+driver alt-s
+driver wait-shown TForm3 10 || fail "Alt+S did not show the overlay"
+driver drag 160 100 900 560
+for _ in $(seq 50); do
+  link=$(driver clipboard)
+  [[ $link == http://* ]] && break
+  sleep 0.2
+done
+[[ ${link:-} == http://* ]] || fail "no link reached the clipboard"
+echo "link on the clipboard: $link"
+after=$(find "$storage" -maxdepth 1 -name '*.jpg' | wc -l)
+[ "$after" -gt "$before" ] || fail "the service stored no picture"
+stored="$storage/${link##*/}"
+[ -f "$stored" ] || fail "the service has no $stored"
+echo "stored by the service: $stored ($(identify -format '%wx%h %m' "$stored"))"
+sleep 2
 import -window root "$shots/run-desktop.png"
-echo "screenshot: $shots/run-desktop.png"
-echo "pictures: $storage"
-echo "program: left in the tray until it ends (or the time limit PSL_RUN_SECONDS)"
+echo "screenshot of the desktop with the balloon: $shots/run-desktop.png"
+driver close TForm1
 wait "$program"
+echo "program: ended"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The main job: the reference picture service on loopback and the program under
-# Wine in a virtual desktop.
-#   On a display ($DISPLAY set): the desktop opens there; press Alt+S in it.
-#   Without one: a private Xvfb; the run is driven by scripts/run-headless.sh.
+# The main job: the reference picture service on loopback and the program under Wine.
+#   On a display ($DISPLAY set): the program joins that desktop; press Alt+S.
+#   Without one: a private Xvfb with a compositor, and scripts/run-headless.sh
+#   makes one capture as a user would and shows where the link and picture went.
+# Not in Wine's virtual desktop: it draws the translucent veil opaque, so the
+# screen copy would hold the veil instead of the screen.
 # Installs what is missing and builds incrementally first.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,9 +25,11 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
   cd "$top/build/run"
-  echo "program: in the tray of the Wine desktop window; Alt+S takes a screenshot, the tray menu's last item ends it"
-  exec wine explorer /desktop=Pondix,1280x800 "$top/build/win32/PondixScreenLoader.exe"
+  echo "program: in the tray; Alt+S takes a screenshot, the tray menu's last item ends it"
+  echo "(the veil is translucent and the copy clean only where the desktop runs a compositor)"
+  wine "$top/build/win32/PondixScreenLoader.exe"
+  exit
 fi
 
-exec bash "$top/scripts/wine-run.sh" --mode desktop --timeout "${PSL_RUN_SECONDS:-3600}" \
+bash "$top/scripts/wine-run.sh" --mode compositor --timeout "${PSL_RUN_SECONDS:-600}" \
   bash "$top/scripts/run-headless.sh" "$top/build/win32" "$storage"

@@ -11,7 +11,8 @@
 # compositor: no virtual desktop, xcompmgr running: layered windows are translucent.
 # The mode may also come from PSL_WINE_MODE. A COMMAND that is not an .exe runs
 # with WINEPREFIX, DISPLAY and PSL_WINE_MODE exported, so that a test script can
-# start the program and a driver itself. PSL_KEEP_PREFIX=1 keeps the prefix.
+# start the program and a driver itself. PSL_KEEP_PREFIX=1 keeps the prefix;
+# PSL_WINE_SCREEN=WxH sets the screen size (1280x800).
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 mode=${PSL_WINE_MODE:-plain}
@@ -77,7 +78,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # Xvfb picks a free display number itself and writes it to a file.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -ac 3>"$run/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${PSL_WINE_SCREEN:-1280x800}x24" -nolisten tcp -ac 3>"$run/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 display=""
 for _ in $(seq 200); do

@@ -265,6 +265,44 @@ int main(int argc, char** argv) {
     std::printf("%s\n", cls);
     return 0;
   }
+  if (cmd == "time-upload" && argc == 7) {  // X1 Y1 X2 Y2 DIR: drag, then time the picture and the link
+    int x1 = std::atoi(argv[2]), y1 = std::atoi(argv[3]), x2 = std::atoi(argv[4]), y2 = std::atoi(argv[5]);
+    std::string pattern = std::string(argv[6]) + "\\*.jpg";
+    DWORD clipboardBefore = GetClipboardSequenceNumber();
+    MouseAt(x1, y1, 0);
+    Sleep(100);
+    MouseAt(x1, y1, MOUSEEVENTF_LEFTDOWN);
+    for (int i = 1; i <= 5; ++i) {
+      Sleep(30);
+      MouseAt(x1 + (x2 - x1) * i / 5, y1 + (y2 - y1) * i / 5, 0);
+    }
+    Sleep(100);
+    LARGE_INTEGER frequency, released, now;
+    QueryPerformanceFrequency(&frequency);
+    MouseAt(x2, y2, MOUSEEVENTF_LEFTUP);
+    QueryPerformanceCounter(&released);
+    auto ms = [&] {
+      QueryPerformanceCounter(&now);
+      return 1000.0 * static_cast<double>(now.QuadPart - released.QuadPart) /
+             static_cast<double>(frequency.QuadPart);
+    };
+    double written = -1, linked = -1;
+    while (ms() < 30000 && linked < 0) {
+      if (written < 0) {
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+          if (found.nFileSizeLow > 0) written = ms();
+          FindClose(find);
+        }
+      }
+      if (GetClipboardSequenceNumber() != clipboardBefore) linked = ms();
+      Sleep(1);
+    }
+    std::printf("picture written %.0f ms, link on the clipboard %.0f ms after the release\n", written,
+                linked);
+    return linked < 0 ? 1 : 0;
+  }
   if (cmd == "clipboard") {
     if (!OpenClipboard(nullptr)) return 1;
     HANDLE data = GetClipboardData(CF_TEXT);

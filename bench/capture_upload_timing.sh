@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Time from the mouse release to the link on the clipboard for a 1280x800 area,
+# under Wine with a compositor and the reference service on loopback; split
+# into the picture written (grab, encoding, file) and the upload after it.
+#   capture_upload_timing.sh [RUNS]   (runs inside scripts/wine-run.sh itself)
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+if [ -z "${WINEPREFIX:-}" ]; then
+  export PSL_WINE_SCREEN=1600x1000
+  exec bash "$top/scripts/wine-run.sh" --mode compositor --timeout 900 bash "$0" "$@"
+fi
+source "$top/scripts/config.sh"
+runs=${1:-8}
+build="$top/build/win32"
+work=$(mktemp -d "$build/timing.XXXXXX")
+storage="$work/pictures"
+mkdir -p "$work/cwd"
+driver() { wine "$build/tests/e2e/psl_driver.exe" "$@" 2>/dev/null | tr -d '\r'; }
+trap 'bash "$top/scripts/service.sh" stop "$storage" >/dev/null 2>&1; rm -rf "$work"' EXIT
+
+bash "$top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$storage"
+wine "$build/tests/e2e/psl_pattern.exe" 0 0 1600 1000 &
+driver wait-shown PslPatternWindow 30 >/dev/null
+(cd "$work/cwd" && exec wine "$build/PondixScreenLoader.exe") &
+for _ in $(seq 100); do driver exists TForm3 && break; sleep 0.2; done
+sleep 1
+dir=$(winepath -w "$work/cwd" 2>/dev/null)
+results=()
+for i in $(seq "$runs"); do
+  driver alt-s
+  driver wait-shown TForm3 10 >/dev/null
+  line=$(driver time-upload 100 100 1380 900 "$dir")
+  echo "run $i: $line"
+  results+=("$line")
+  sleep 1
+done
+printf '%s\n' "${results[@]}" | python3 -c '
+import re, statistics, sys
+w, l = [], []
+for line in sys.stdin:
+    m = re.search(r"written (-?\d+) ms, link on the clipboard (-?\d+) ms", line)
+    if m and int(m.group(1)) >= 0 and int(m.group(2)) >= 0:
+        w.append(int(m.group(1))); l.append(int(m.group(2)))
+if not w:
+    sys.exit("no complete run")
+up = [b - a for a, b in zip(w, l)]
+print(f"1280x800 area, {len(w)} runs, median (min..max):")
+print(f"  release to picture written (grab + encoding): {statistics.median(w):.0f} ms ({min(w)}..{max(w)})")
+print(f"  picture written to link on the clipboard (upload): {statistics.median(up):.0f} ms ({min(up)}..{max(up)})")
+print(f"  release to link on the clipboard: {statistics.median(l):.0f} ms ({min(l)}..{max(l)})")
+'
