@@ -1,24 +1,7 @@
 #include "capture/bitmap_from_screen_win32.h"
 
 #include "toolkit/exceptions.h"
-
-namespace {
-
-class ScopedScreenDC {
- public:
-  ScopedScreenDC() : dc_(GetDC(nullptr)) {}
-  ~ScopedScreenDC() {
-    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
-  }
-  ScopedScreenDC(const ScopedScreenDC&) = delete;
-  ScopedScreenDC& operator=(const ScopedScreenDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-}  // namespace
+#include "toolkit/handles.h"
 
 TBitmap BitmapFromScreenBitmap(HBITMAP source) {
   BITMAP info{};
@@ -35,7 +18,7 @@ TBitmap BitmapFromScreenBitmap(HBITMAP source) {
   format.bmiHeader.biBitCount = 24;
   format.bmiHeader.biCompression = BI_RGB;
 
-  ScopedScreenDC screen;
+  ScopedGetDC screen(nullptr);
   int lines = GetDIBits(screen.get(), source, 0, static_cast<UINT>(info.bmHeight), result.Bits(), &format,
                         DIB_RGB_COLORS);
   if (lines != info.bmHeight) throw EInvalidGraphic("Cannot read the pixels of the bitmap");

@@ -1,49 +1,29 @@
 #include "tray/simple_timer.h"
 
-#include <memory>
-
-#include "toolkit/utility_window.h"
+#include "toolkit/shared_utility_window.h"
 
 namespace {
 
-struct TimerWindowState {
-  int refCount = 0;
-  std::unique_ptr<TUtilityWindow> window;
-};
+LRESULT TimerWindowRoutine(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The event id is the timer itself.
+  if (message == WM_TIMER && wParam != 0) {
+    reinterpret_cast<TSimpleTimer*>(wParam)->Tick();
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
 
-TimerWindowState& State() {
-  static TimerWindowState state;
-  return state;
+TSharedUtilityWindow& TimerWindow() {
+  static TSharedUtilityWindow window(TimerWindowRoutine);
+  return window;
 }
 
 }  // namespace
 
-void TSimpleTimerHandler::AddRef() {
-  TimerWindowState& state = State();
-  if (state.refCount++ > 0) return;
-  state.window =
-      std::make_unique<TUtilityWindow>([](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        // The event id is the timer itself.
-        if (message == WM_TIMER && wParam != 0) {
-          reinterpret_cast<TSimpleTimer*>(wParam)->Tick();
-          return LRESULT{0};
-        }
-        return DefWindowProcA(window, message, wParam, lParam);
-      });
-}
-
-void TSimpleTimerHandler::Release() {
-  TimerWindowState& state = State();
-  if (state.refCount == 0) return;
-  if (--state.refCount == 0) state.window.reset();
-}
-
-HWND TSimpleTimerHandler::Window() {
-  TimerWindowState& state = State();
-  return state.window ? state.window->Handle() : nullptr;
-}
-
-int TSimpleTimerHandler::RefCount() { return State().refCount; }
+void TSimpleTimerHandler::AddRef() { TimerWindow().AddRef(); }
+void TSimpleTimerHandler::Release() { TimerWindow().Release(); }
+HWND TSimpleTimerHandler::Window() { return TimerWindow().Window(); }
+int TSimpleTimerHandler::RefCount() { return TimerWindow().RefCount(); }
 
 TSimpleTimer::TSimpleTimer(unsigned intervalMs, TickHandler onTick)
     : interval_(intervalMs), onTick_(std::move(onTick)) {

@@ -23,10 +23,10 @@ class TSimpleTimer {
   // A running timer restarts with the new interval; 0 stops its ticks.
   void SetInterval(unsigned intervalMs);
 
- private:
-  friend class TSimpleTimerHandler;
+  // Called by the shared window on WM_TIMER.
   void Tick();
 
+ private:
   unsigned interval_;
   bool running_ = false;
   TickHandler onTick_;

@@ -2,20 +2,18 @@
 
 #include <vector>
 
+#include "toolkit/shared_utility_window.h"
 #include "tray/tray_icon.h"
 
 UINT WM_TASKBARCREATED = 0;
 
 namespace {
 
-struct HandlerState {
-  int refCount = 0;
-  std::unique_ptr<TUtilityWindow> window;
-};
-
-HandlerState& State() {
-  static HandlerState state;
-  return state;
+TSharedUtilityWindow& TrayWindow() {
+  static TSharedUtilityWindow window([](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return TTrayIconHandler::DispatchTrayMessage(w, m, wp, lp);
+  });
+  return window;
 }
 
 bool ComCtlIsAtLeast(WORD major, WORD minor) {
@@ -45,23 +43,10 @@ void RegisterTaskbarCreatedMessage() {
   if (ComCtlIsAtLeast(4, 71)) WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
 }
 
-void TTrayIconHandler::AddRef() {
-  HandlerState& state = State();
-  if (state.refCount++ == 0) state.window = std::make_unique<TUtilityWindow>(DispatchTrayMessage);
-}
-
-void TTrayIconHandler::Release() {
-  HandlerState& state = State();
-  if (state.refCount == 0) return;
-  if (--state.refCount == 0) state.window.reset();
-}
-
-HWND TTrayIconHandler::Window() {
-  HandlerState& state = State();
-  return state.window ? state.window->Handle() : nullptr;
-}
-
-int TTrayIconHandler::RefCount() { return State().refCount; }
+void TTrayIconHandler::AddRef() { TrayWindow().AddRef(); }
+void TTrayIconHandler::Release() { TrayWindow().Release(); }
+HWND TTrayIconHandler::Window() { return TrayWindow().Window(); }
+int TTrayIconHandler::RefCount() { return TrayWindow().RefCount(); }
 
 LRESULT TTrayIconHandler::DispatchTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

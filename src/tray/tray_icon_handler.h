@@ -2,11 +2,7 @@
 // The one hidden window that the shell talks to for every tray icon of the
 // process. Reference-counted: the first icon creates it, the last destroys it.
 
-#include <memory>
-
 #include <windows.h>
-
-#include "toolkit/utility_window.h"
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 0x400;  // 2048
 
@@ -18,7 +14,7 @@ class TTrayIconHandler {
   static HWND Window();
   static int RefCount();
 
- private:
+  // The shared window's message routine.
   static LRESULT DispatchTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 

@@ -1,5 +1,28 @@
 #include "upload/socket_layer.h"
 
+#include <mutex>
+
+namespace {
+std::mutex layerLock;
+int layerUses = 0;
+}  // namespace
+
+void TNetSocketLayer::Acquire() {
+  std::lock_guard<std::mutex> guard(layerLock);
+  StartPlatformSockets();
+  ++layerUses;
+}
+
+void TNetSocketLayer::Release() noexcept {
+  std::lock_guard<std::mutex> guard(layerLock);
+  --layerUses;
+}
+
+int TNetSocketLayer::UseCount() noexcept {
+  std::lock_guard<std::mutex> guard(layerLock);
+  return layerUses;
+}
+
 bool ParseDottedIPv4(const std::string& text, std::uint32_t& address) {
   std::uint32_t result = 0;
   int parts = 0;

@@ -15,6 +15,11 @@ class TNetSocketLayer {
   static void Acquire();
   static void Release() noexcept;
   static int UseCount() noexcept;
+
+ private:
+  // Called under the layer's lock on every acquire: starts the platform's
+  // sockets once per process where that is needed.
+  static void StartPlatformSockets();
 };
 
 class TNetSocketLayerUse {

@@ -4,7 +4,6 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
-#include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -17,9 +16,6 @@
 #include "upload/socket_layer.h"
 
 namespace {
-
-std::mutex layerLock;
-int layerUses = 0;
 
 constexpr std::intptr_t kNoSocket = -1;
 
@@ -123,20 +119,7 @@ bool WaitFor(int fd, short events, int timeoutMs) {
 
 }  // namespace
 
-void TNetSocketLayer::Acquire() {
-  std::lock_guard<std::mutex> guard(layerLock);
-  ++layerUses;
-}
-
-void TNetSocketLayer::Release() noexcept {
-  std::lock_guard<std::mutex> guard(layerLock);
-  --layerUses;
-}
-
-int TNetSocketLayer::UseCount() noexcept {
-  std::lock_guard<std::mutex> guard(layerLock);
-  return layerUses;
-}
+void TNetSocketLayer::StartPlatformSockets() {}
 
 TNetSocket::TNetSocket() : handle_(kNoSocket) {}
 

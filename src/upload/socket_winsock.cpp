@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <mutex>
 
 #include "upload/net_exceptions.h"
 #include "upload/socket_layer.h"
@@ -32,8 +31,6 @@ struct WinsockFunctions {
   hostent*(WSAAPI* gethostbyname)(const char*);
 };
 
-std::mutex layerLock;
-int layerUses = 0;
 bool started = false;  // once per process: the library stays loaded and started
 WinsockFunctions ws{};
 
@@ -108,20 +105,8 @@ bool WaitFor(SOCKET s, bool forWrite, int timeoutMs, bool* failed) {
 
 }  // namespace
 
-void TNetSocketLayer::Acquire() {
-  std::lock_guard<std::mutex> guard(layerLock);
+void TNetSocketLayer::StartPlatformSockets() {
   if (!started) LoadAndStart();
-  ++layerUses;
-}
-
-void TNetSocketLayer::Release() noexcept {
-  std::lock_guard<std::mutex> guard(layerLock);
-  --layerUses;
-}
-
-int TNetSocketLayer::UseCount() noexcept {
-  std::lock_guard<std::mutex> guard(layerLock);
-  return layerUses;
 }
 
 TNetSocket::TNetSocket() : handle_(kNoSocket) {}

@@ -19,6 +19,7 @@
 #include "capture/pattern_window.h"
 #include "capture/random_name.h"
 #include "capture/veil_free_copy_win32.h"
+#include "support/message_pump.h"
 #include "toolkit/application.h"
 #include "toolkit/exceptions.h"
 
@@ -28,18 +29,6 @@ namespace {
 
 // The pattern lies here; every grab below stays inside it.
 constexpr RECT kPatternArea{160, 120, 1000, 700};
-
-void PumpFor(DWORD milliseconds) {
-  DWORD end = GetTickCount() + milliseconds;
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(1);
-  } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
 
 TBitmap ScreenArea(int left, int top, int width, int height) {
   HDC screen = GetDC(nullptr);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/message_pump.h"
 #include "toolkit/application.h"
 #include "toolkit/error_box.h"
 #include "tray/tray_icon.h"
@@ -55,19 +56,6 @@ inline std::string Utf8(const WCHAR* text) {
   std::string s(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
   return s;
-}
-
-// Runs the UI thread's messages for a while.
-inline void PumpFor(DWORD milliseconds) {
-  DWORD end = GetTickCount() + milliseconds;
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(1);
-  } while (static_cast<LONG>(end - GetTickCount()) > 0);
 }
 
 class ApplicationEnvironment : public testing::Environment {
