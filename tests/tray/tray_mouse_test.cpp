@@ -27,8 +27,10 @@ class TrayMouse : public testing::Test {
   static bool Flag(TMouseButton b, TShiftState s) {
     return b == TMouseButton::mbLeft ? s.ssLeft : b == TMouseButton::mbRight ? s.ssRight : s.ssMiddle;
   }
+  // As the shell does: posted to the shared tray window, handled by the loop.
   void Send(UINT message) {
-    SendMessageA(icon.RecordSnapshot().hWnd, kTrayCallbackMessage, icon.RecordSnapshot().uID, message);
+    PostMessageA(icon.RecordSnapshot().hWnd, kTrayCallbackMessage, icon.RecordSnapshot().uID, message);
+    PumpFor(10);
   }
 };
 
