@@ -23,8 +23,13 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   [ "$have_i386" = 1 ] || dpkg --add-architecture i386
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  log=$(mktemp)
+  if ! { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    exit 1
+  fi
+  rm -f "$log"
 fi
 
 # Source entries mirroring the machine's binary ones, so that apt-get source
