@@ -101,7 +101,8 @@ void TApplication::Restore() {
 }
 
 void TApplication::Terminate() {
-  terminated_ = true;
+  // The loop ends when it reaches the quit request; until then the
+  // application is not yet terminating.
   PostQuitMessage(0);
 }
 

@@ -5,6 +5,7 @@
 #include "toolkit/error_box.h"
 #include "tray/record_text.h"
 #include "toolkit/exceptions.h"
+#include "toolkit/popup_menu.h"
 #include "tray/simple_timer.h"
 #include "tray/tray_icon_handler.h"
 
@@ -167,7 +168,7 @@ void TTrayIcon::Loaded() {
 void TTrayIcon::Notification(TComponent* component, bool removing) {
   TComponent::Notification(component, removing);
   if (!removing) return;
-  if (reinterpret_cast<TComponent*>(PopupMenu) == component) PopupMenu = nullptr;
+  if (static_cast<TComponent*>(PopupMenu) == component) PopupMenu = nullptr;
 }
 
 void TTrayIcon::HideMainWindow() {

@@ -2,6 +2,7 @@
 #include <memory>
 #include <thread>
 
+#include "toolkit/popup_menu.h"
 #include "tray/tray_icon_handler.h"
 #include "tray_test_support.h"
 
@@ -158,6 +159,11 @@ TEST(TrayIcon, TaskbarCreatedAddsAVisibleIconAgain) {
   EXPECT_EQ(Utf8(requests[0].record.szTip), "Pondix Screenshot Loader");
 }
 
+class TComponentOwner : public TComponent {
+ public:
+  TComponentOwner() : TComponent(nullptr) {}
+};
+
 class OwnerForm : public TForm {
  public:
   explicit OwnerForm(TComponent* owner) : TForm(owner) {}
@@ -184,6 +190,16 @@ TEST(TrayIcon, MinimisedApplicationGoesToTheTrayWhenAsked) {
   delete form;  // takes the icon with it
   EXPECT_EQ(Messages(shell.Take()), std::vector<DWORD>{NIM_DELETE});
   EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST(TrayIcon, ForgetsItsMenuWhenTheMenuIsDestroyed) {
+  ShellRecorder shell;
+  TComponentOwner owner;
+  auto* icon = new TTrayIcon(&owner);
+  auto* menu = new TPopupMenu(&owner);
+  icon->PopupMenu = menu;
+  delete menu;
+  EXPECT_EQ(icon->PopupMenu, nullptr);
 }
 
 }  // namespace
