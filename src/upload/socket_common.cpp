@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "upload/net_header_list.h"
+
 namespace {
 std::mutex layerLock;
 int layerUses = 0;
@@ -46,4 +48,11 @@ bool ParseDottedIPv4(const std::string& text, std::uint32_t& address) {
   if (i != text.size()) return false;
   address = result;
   return true;
+}
+
+std::uint32_t TNetSocket::ResolveIPv4(const std::string& host) {
+  if (SameTextIgnoringCase(host, "localhost")) return 0x7F000001u;
+  std::uint32_t address = 0;
+  if (ParseDottedIPv4(host, address)) return address;
+  return LookUpIPv4(host);
 }

@@ -64,6 +64,9 @@ class TNetSocket : public TNetByteSource {
   void Close() noexcept;
 
  private:
+  // The system's name lookup, for names that are neither "localhost" nor dotted.
+  static std::uint32_t LookUpIPv4(const std::string& host);
+
   TNetSocketLayerUse layer_;
   std::intptr_t handle_;
   int readTimeoutMs_ = 0;

@@ -125,10 +125,7 @@ TNetSocket::TNetSocket() : handle_(kNoSocket) {}
 
 TNetSocket::~TNetSocket() { Close(); }
 
-std::uint32_t TNetSocket::ResolveIPv4(const std::string& host) {
-  if (strcasecmp(host.c_str(), "localhost") == 0) return 0x7F000001u;
-  std::uint32_t address = 0;
-  if (ParseDottedIPv4(host, address)) return address;
+std::uint32_t TNetSocket::LookUpIPv4(const std::string& host) {
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
@@ -138,7 +135,7 @@ std::uint32_t TNetSocket::ResolveIPv4(const std::string& host) {
     // A temporary lookup failure keeps its own number (WSATRY_AGAIN).
     RaiseSocketError(rc == EAI_AGAIN ? 11002 : kSocketHostNotFound);
   }
-  address = ntohl(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
+  std::uint32_t address = ntohl(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
   ::freeaddrinfo(found);
   return address;
 }

@@ -113,10 +113,7 @@ TNetSocket::TNetSocket() : handle_(kNoSocket) {}
 
 TNetSocket::~TNetSocket() { Close(); }
 
-std::uint32_t TNetSocket::ResolveIPv4(const std::string& host) {
-  if (lstrcmpiA(host.c_str(), "localhost") == 0) return 0x7F000001u;
-  std::uint32_t address = 0;
-  if (ParseDottedIPv4(host, address)) return address;
+std::uint32_t TNetSocket::LookUpIPv4(const std::string& host) {
   hostent* found = ws.gethostbyname(host.c_str());
   if (found == nullptr) {
     int error = ws.WSAGetLastError();
