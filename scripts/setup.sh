@@ -11,7 +11,7 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 nasm
   wine wine32:i386 xvfb xcompmgr xdotool x11-utils xclip imagemagick
-  php-cli curl dpkg-dev procps
+  php-cli curl dpkg-dev procps iproute2
 )
 
 missing=()

@@ -3,8 +3,8 @@
 # Wine prefix on a private Xvfb display, with a time limit, and returns its exit
 # code. Cleans up only what it started.
 #
-#   wine-run.sh [--mode plain|desktop|compositor] [--timeout SECONDS] PROGRAM.exe [ARGS...]
-#   wine-run.sh [--mode ...] [--timeout ...] COMMAND [ARGS...]
+#   wine-run.sh [--mode plain|desktop|compositor] [--timeout SECONDS] [--own-loopback] PROGRAM.exe [ARGS...]
+#   wine-run.sh [--mode ...] [--timeout ...] [--own-loopback] COMMAND [ARGS...]
 #
 # plain:      no virtual desktop, no compositor (console tests, Win32 API tests).
 # desktop:    Wine's virtual desktop 1280x800 with a taskbar and notification area.
@@ -13,18 +13,37 @@
 # with WINEPREFIX, DISPLAY and PSL_WINE_MODE exported, so that a test script can
 # start the program and a driver itself. PSL_KEEP_PREFIX=1 keeps the prefix;
 # PSL_WINE_SCREEN=WxH sets the screen size (1280x800).
+# --own-loopback (or PSL_WINE_OWN_LOOPBACK=1): the whole run gets a network
+# namespace of its own with only loopback up, so that a service it starts on
+# 127.0.0.1 clashes with no other run's. Needs root (unshare -n); without it a
+# note goes to stderr and the run shares the machine's network.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 mode=${PSL_WINE_MODE:-plain}
 limit=${PSL_WINE_TIMEOUT:-300}
+own_loopback=${PSL_WINE_OWN_LOOPBACK:-0}
 while [ $# -gt 0 ]; do
   case "$1" in
     --mode) mode=$2; shift 2 ;;
     --timeout) limit=$2; shift 2 ;;
+    --own-loopback) own_loopback=1; shift ;;
     *) break ;;
   esac
 done
-[ $# -gt 0 ] || { echo "usage: wine-run.sh [--mode M] [--timeout S] PROGRAM [ARGS...]" >&2; exit 2; }
+[ $# -gt 0 ] || { echo "usage: wine-run.sh [--mode M] [--timeout S] [--own-loopback] PROGRAM [ARGS...]" >&2; exit 2; }
+
+# The script runs again inside the new namespace, so that Xvfb, wineserver (which
+# opens the program's sockets) and the command all live there. A nested run
+# stays in the namespace it finds.
+if [ "$own_loopback" = 1 ]; then
+  if [ "${PSL_WINE_NETNS:-0}" = 1 ]; then
+    ip link set lo up || { echo "wine-run: cannot bring up loopback" >&2; exit 125; }
+  elif unshare -n true 2>/dev/null; then
+    PSL_WINE_NETNS=1 exec unshare -n -- bash "$0" --mode "$mode" --timeout "$limit" --own-loopback "$@"
+  else
+    echo "wine-run: no network namespace allowed here; running on the shared network" >&2
+  fi
+fi
 
 wineroot="$top/build/wine"
 mkdir -p "$wineroot/runs"
