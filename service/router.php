@@ -3,6 +3,12 @@
 // from the environment that scripts/service.sh sets:
 //   PSL_STORAGE   folder of the stored pictures (and of ver.txt, if present)
 //   PSL_MAX_SIZE  largest picture accepted, in bytes
+// Tests make chosen paths fail through STORAGE/statuses.txt, read on every
+// request: each line "PATH CODE" (e.g. "/pic/upload.php 503") answers a request
+// for exactly that path (query left aside) with that status and a short
+// text/plain body, before any other routing. Blank lines and lines starting
+// with "#" are skipped; any other line that does not fit turns every answer into
+// a 500 naming it, so that a mistyped list cannot go unnoticed.
 
 $storage = rtrim(getenv('PSL_STORAGE') ?: sys_get_temp_dir(), '/');
 $maxSize = (int)(getenv('PSL_MAX_SIZE') ?: 4 * 1024 * 1024);
@@ -18,6 +24,29 @@ function text(string $reply): void
 {
     header('Content-Type: text/plain');
     echo $reply;
+}
+
+// The status chosen for $path, or null; [500, text] for a line that does not fit.
+function forcedStatus(string $storage, string $path): ?array
+{
+    $list = "$storage/statuses.txt";
+    if (!is_file($list)) {
+        return null;
+    }
+    $chosen = null;
+    foreach (file($list, FILE_IGNORE_NEW_LINES) ?: [] as $line) {
+        $line = trim($line);
+        if ($line === '' || $line[0] === '#') {
+            continue;
+        }
+        if (!preg_match('#^(/\S*)\s+([2-5][0-9][0-9])$#', $line, $m)) {
+            return [500, "statuses.txt: bad line \"$line\"\n"];
+        }
+        if ($chosen === null && $m[1] === $path) {
+            $chosen = [(int)$m[2], "status $m[2]\n"];
+        }
+    }
+    return $chosen;
 }
 
 function upload(string $storage, int $maxSize): void
@@ -55,7 +84,14 @@ function upload(string $storage, int $maxSize): void
     text('good:http://' . $_SERVER['HTTP_HOST'] . '/pic/' . $name);
 }
 
-if ($path === '/ver.txt') {
+$forced = forcedStatus($storage, $path);
+if ($forced !== null) {
+    http_response_code($forced[0]);
+    // HTTP allows no body with these.
+    if ($forced[0] !== 204 && $forced[0] !== 304) {
+        text($forced[1]);
+    }
+} elseif ($path === '/ver.txt') {
     $version = "$storage/ver.txt";
     text(is_file($version) ? file_get_contents($version) : '1.0');
 } elseif ($path === '/pic/upload.php') {
