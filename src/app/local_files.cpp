@@ -1,10 +1,7 @@
 #include "app/local_files.h"
 
-#include <windows.h>
-
-std::string FileBesideExecutable(const std::string& name) {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string exe(path, n);
-  return exe.substr(0, exe.find_last_of("\\:") + 1) + "/" + name;
+std::string FileBesideExecutablePath(const std::string& executablePath, const std::string& name) {
+  std::size_t end = executablePath.find_last_of("\\:");
+  std::string directory = end == std::string::npos ? std::string() : executablePath.substr(0, end + 1);
+  return directory + "/" + name;
 }

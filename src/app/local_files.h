@@ -3,5 +3,14 @@
 
 #include <string>
 
-// The executable's directory (ending in "\"), then "/" and the name.
+// The executable's directory, up to and including its last "\" or ":", then
+// "/" and the name: "C:\Tools\Shot\/ver", which the system opens as a file of
+// that directory.
+std::string FileBesideExecutablePath(const std::string& executablePath, const std::string& name);
+
+#ifdef _WIN32
+// The running executable's full path as the system reports it.
+std::string ExecutablePath();
+std::wstring ExecutablePathW();
 std::string FileBesideExecutable(const std::string& name);
+#endif

@@ -99,6 +99,11 @@ std::string SysErrorMessage(int code) {
 
 int LastOSErrorCode() { return static_cast<int>(GetLastError()); }
 
+bool FileExists(const std::string& fileName) {
+  DWORD attributes = GetFileAttributesA(fileName.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool DeleteFileByName(const std::string& fileName) { return DeleteFileA(fileName.c_str()) != 0; }
 
 #else
@@ -189,6 +194,11 @@ std::string ExpandFileName(const std::string& fileName) {
 std::string SysErrorMessage(int code) { return std::strerror(code); }
 
 int LastOSErrorCode() { return errno; }
+
+bool FileExists(const std::string& fileName) {
+  struct stat info;
+  return ::stat(fileName.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
 
 bool DeleteFileByName(const std::string& fileName) { return ::unlink(fileName.c_str()) == 0; }
 

@@ -39,5 +39,7 @@ std::string ExpandFileName(const std::string& fileName);
 // The system's text for an error code of the last failed file call.
 std::string SysErrorMessage(int code);
 int LastOSErrorCode();
+// Whether a file, not a directory, of that name exists.
+bool FileExists(const std::string& fileName);
 // Removes a file; false when it could not be removed.
 bool DeleteFileByName(const std::string& fileName);

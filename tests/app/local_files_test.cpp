@@ -1,0 +1,91 @@
+// The files beside the executable: where they are looked for, and the login
+// taken from "config.pl" exactly as its first line reads.
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "app/local_files.h"
+#include "app/login_file.h"
+#include "toolkit/exceptions.h"
+
+namespace {
+
+TEST(FileBesideExecutable, DirectoryWithItsSeparatorThenSlashAndName) {
+  EXPECT_EQ(FileBesideExecutablePath("C:\\Tools\\Shot\\PondixScreenLoader.exe", "ver"),
+            "C:\\Tools\\Shot\\/ver");
+  EXPECT_EQ(FileBesideExecutablePath("C:\\Program Files\\Pondix\\psl.exe", "config.pl"),
+            "C:\\Program Files\\Pondix\\/config.pl");
+  // A drive-relative name ends its directory at the colon.
+  EXPECT_EQ(FileBesideExecutablePath("C:psl.exe", "ver"), "C:/ver");
+  // The last separator counts, whichever of the two it is.
+  EXPECT_EQ(FileBesideExecutablePath("\\\\server\\share\\a:b\\psl.exe", "ver"),
+            "\\\\server\\share\\a:b\\/ver");
+  EXPECT_EQ(FileBesideExecutablePath("psl.exe", "ver"), "/ver");
+}
+
+class LoginFile : public testing::Test {
+ protected:
+  std::filesystem::path dir;
+  std::string path;
+  TStringList configList;
+  TSharedFields shared;
+
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          ("psl-login-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
+           std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(dir);
+    path = (dir / "config.pl").string();
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  void Write(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+};
+
+TEST_F(LoginFile, FirstLineExactlyAsRead) {
+  struct Case {
+    std::string file, login;
+  };
+  const Case cases[] = {
+      {"  vasya\t\r\n", "  vasya\t"},
+      {"vasya\r\nsecond line\r\n", "vasya"},
+      {"vasya", "vasya"},
+      {"vasya\rpetya", "vasya"},
+      {"\xEF\xBB\xBFvasya\r\n", "\xEF\xBB\xBFvasya"},
+      {"\r\nvasya", ""},
+      {std::string("va\0sya\r\n", 8), "va"},
+      {"\xE2\xE0\xF1\xFF\r\n", "\xE2\xE0\xF1\xFF"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.login);
+    Write(c.file);
+    shared.SetLogin("before");
+    LoadLoginFrom(path, configList, shared);
+    EXPECT_EQ(shared.Login(), c.login);
+  }
+}
+
+TEST_F(LoginFile, MissingFileOrDirectoryLeavesTheLoginEmpty) {
+  LoadLoginFrom(path, configList, shared);
+  EXPECT_EQ(shared.Login(), "");
+  std::filesystem::create_directory(path);
+  LoadLoginFrom(path, configList, shared);
+  EXPECT_EQ(shared.Login(), "");
+}
+
+TEST_F(LoginFile, FileWithoutAnyLineRaisesListIndex) {
+  for (std::string bytes : {std::string(), std::string("\0vasya", 6)}) {
+    Write(bytes);
+    try {
+      LoadLoginFrom(path, configList, shared);
+      ADD_FAILURE() << "no failure for " << bytes.size() << " bytes";
+    } catch (const EListError& e) {
+      EXPECT_EQ(e.Message(), "List index out of bounds (0)");
+    }
+    EXPECT_EQ(shared.Login(), "");
+  }
+}
+
+}  // namespace
