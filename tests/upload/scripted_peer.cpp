@@ -30,7 +30,11 @@ std::intptr_t ListenOnLoopback(int backlog, std::uint16_t& port) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  address.sin_port = htons(port);
+  if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    port = 0;
+    return s;
+  }
   ::listen(s, backlog);
   socklen_t length = sizeof address;
   ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
@@ -74,8 +78,11 @@ std::uint16_t UnusedLoopbackPort() {
   return port;
 }
 
-ScriptedPeer::ScriptedPeer(std::vector<PeerExchange> script)
-    : script_(std::move(script)), listener_(ListenOnLoopback(8, port_)), thread_([this] { Run(); }) {}
+ScriptedPeer::ScriptedPeer(std::vector<PeerExchange> script, std::uint16_t port)
+    : script_(std::move(script)),
+      port_(port),
+      listener_(ListenOnLoopback(8, port_)),
+      thread_([this] { Run(); }) {}
 
 ScriptedPeer::~ScriptedPeer() {
   stop_ = true;

@@ -19,7 +19,8 @@ struct PeerExchange {
 
 class ScriptedPeer {
  public:
-  explicit ScriptedPeer(std::vector<PeerExchange> script);
+  // Port 0 takes a free one; a given port that is taken leaves Port() at 0.
+  explicit ScriptedPeer(std::vector<PeerExchange> script, std::uint16_t port = 0);
   ~ScriptedPeer();
   ScriptedPeer(const ScriptedPeer&) = delete;
   ScriptedPeer& operator=(const ScriptedPeer&) = delete;
