@@ -1,21 +1,24 @@
 #include "app/startup_steps.h"
 
-#include <windows.h>
-
 #include "app/local_files.h"
+#include "app/login_file.h"
+#include "app/page_commands.h"
+#include "app/service_address.h"
+#include "app/version_check.h"
+#include "toolkit/application.h"
+#include "toolkit/show_message.h"
 
-// The version check and the autostart value are not built yet: these steps
-// change nothing, and the start-up goes on as if each succeeded.
-
-bool CheckVersion(TStringList&) { return true; }
-
-void RegisterAutostart() {}
+bool CheckVersion(TStringList& versionList) {
+  TVersionCheckUi ui;
+  ui.ShowMessage = ShowMessage;
+  ui.OpenDownload = [] { OpenServicePage("/PondixScreenLoader.exe"); };
+  ui.Terminate = [] { Application->Terminate(); };
+  TVersionCheckSettings settings;
+  settings.VersionUrl = ServiceAddress("/ver.txt");
+  settings.VerPath = FileBesideExecutable("ver");
+  return RunVersionCheck(settings, versionList, ui);
+}
 
 void LoadLogin(TStringList& configList, TSharedFields& shared) {
-  std::string path = FileBesideExecutable("config.pl");
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
-  configList.LoadFromFile(path);
-  // Exactly as read: spaces and tabs at either end belong to the login.
-  shared.SetLogin(configList.Strings(0));
+  LoadLoginFrom(FileBesideExecutable("config.pl"), configList, shared);
 }

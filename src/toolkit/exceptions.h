@@ -34,3 +34,4 @@ PSL_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 PSL_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);
 PSL_DECLARE_EXCEPTION(EOSError, Exception);
 PSL_DECLARE_EXCEPTION(EOutOfResources, Exception);
+PSL_DECLARE_EXCEPTION(ERegistryException, Exception);

@@ -1,10 +1,15 @@
-// The main window built as the program builds it, under Wine: its menu as the
-// system shows it, and its hotkey and minimise behaviour.
+// The main window built as the program builds it, under Wine, with a service
+// answering on the built-in address: the start-up's traces (the GET, "ver",
+// the autostart value), its menu as the system shows it, and its hotkey and
+// minimise behaviour.
 
 #include <gtest/gtest.h>
 
+#include "app/local_files.h"
 #include "app/main_form.h"
+#include "build_config.h"
 #include "tray/tray_icon_handler.h"
+#include "upload/scripted_peer.h"
 
 namespace {
 
@@ -21,21 +26,57 @@ std::string Caption(HMENU menu, int i) {
   return Utf8(text);
 }
 
+std::uint16_t ServicePort() {
+  std::string host = PSL_SERVICE_HOST;
+  return static_cast<std::uint16_t>(std::stoi(host.substr(host.find(':') + 1)));
+}
+
+std::wstring RunValue(DWORD& type) {
+  wchar_t data[1024] = {};
+  DWORD bytes = sizeof data - sizeof(wchar_t);
+  type = 0;
+  if (RegGetValueW(HKEY_CURRENT_USER, L"software\\microsoft\\windows\\currentversion\\run",
+                   L"PondixScreenLoader", RRF_RT_ANY | RRF_NOEXPAND, &type, data, &bytes) != ERROR_SUCCESS)
+    return L"(none)";
+  return data;
+}
+
 class MainFormTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     RegisterTaskbarCreatedMessage();
+    DeleteFileA(FileBesideExecutable("ver").c_str());
+    ScriptedPeer service({{"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n1.0.7"}}, ServicePort());
+    servicePort = service.Port();
     application = new TApplication();
     application->Initialize();
     application->CreateForm(Form1);
+    if (servicePort != 0) requests = service.Requests();
   }
   static void TearDownTestSuite() {
     delete application;
     application = nullptr;
+    DeleteFileA(FileBesideExecutable("ver").c_str());
   }
   static TApplication* application;
+  static std::uint16_t servicePort;
+  static std::vector<std::string> requests;
 };
 TApplication* MainFormTest::application = nullptr;
+std::uint16_t MainFormTest::servicePort = 0;
+std::vector<std::string> MainFormTest::requests;
+
+TEST_F(MainFormTest, StartUpAsksForTheVersionRecordsItAndRegistersAutostart) {
+  ASSERT_NE(servicePort, 0) << "the service port is taken";
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].rfind("GET /ver.txt HTTP/1.1\r\n", 0), 0u) << requests[0];
+  TStringList ver;
+  ver.LoadFromFile(FileBesideExecutable("ver"));
+  EXPECT_EQ(ver.Text(), "1.0.7\r\n");
+  DWORD type = 0;
+  EXPECT_EQ(RunValue(type), ExecutablePathW());
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+}
 
 TEST_F(MainFormTest, MenuShowsItsItemsInOrderWithTheHiddenOnesLeftOut) {
   std::vector<TMenuItem*> commands;

@@ -1,0 +1,24 @@
+#include "app/autostart.h"
+
+#include <string>
+
+#include <windows.h>
+
+#include "app/local_files.h"
+#include "toolkit/exceptions.h"
+#include "toolkit/handles.h"
+
+void RegisterAutostart() {
+  HKEY opened = nullptr;
+  // A key that cannot be opened shows as the value that cannot be set.
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"software\\microsoft\\windows\\currentversion\\run", 0, nullptr,
+                      REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+    opened = nullptr;
+  UniqueRegKey key(opened);
+  // The wide path, so that a folder outside the ANSI code page is stored as it is.
+  std::wstring path = ExecutablePathW();
+  auto bytes = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
+  if (RegSetValueExW(key.get(), L"PondixScreenLoader", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                     bytes) != ERROR_SUCCESS)
+    throw ERegistryException("Failed to set data for 'PondixScreenLoader'");
+}

@@ -1,0 +1,93 @@
+// The autostart value against the real registry of the test's own prefix.
+
+#include "app/autostart.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <aclapi.h>
+
+#include "app/local_files.h"
+#include "toolkit/exceptions.h"
+
+namespace {
+
+const wchar_t* const kRunKey = L"software\\microsoft\\windows\\currentversion\\run";
+
+struct Value {
+  DWORD type = 0;
+  std::vector<BYTE> bytes;
+};
+
+bool ReadValue(Value& value) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD size = 0;
+  LONG result = RegQueryValueExW(key, L"PondixScreenLoader", nullptr, &value.type, nullptr, &size);
+  value.bytes.resize(size);
+  if (result == ERROR_SUCCESS)
+    result = RegQueryValueExW(key, L"PondixScreenLoader", nullptr, &value.type, value.bytes.data(), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS;
+}
+
+std::vector<BYTE> PathBytesWithNul() {
+  std::wstring path = ExecutablePathW();
+  const BYTE* start = reinterpret_cast<const BYTE*>(path.c_str());
+  return {start, start + (path.size() + 1) * sizeof(wchar_t)};
+}
+
+TEST(Autostart, CreatesTheMissingKeyAndStoresThePathWithItsNul) {
+  RegDeleteTreeW(HKEY_CURRENT_USER, kRunKey);
+  RegDeleteKeyW(HKEY_CURRENT_USER, kRunKey);
+  Value before;
+  ASSERT_FALSE(ReadValue(before)) << "the key is gone before the test";
+
+  RegisterAutostart();
+  Value value;
+  ASSERT_TRUE(ReadValue(value));
+  EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(value.bytes, PathBytesWithNul());
+  std::wstring stored(reinterpret_cast<const wchar_t*>(value.bytes.data()));
+  EXPECT_EQ(stored.find(L'"'), std::wstring::npos);
+  EXPECT_EQ(stored.size() > 4 ? stored.substr(stored.size() - 4) : stored, L".exe");
+}
+
+TEST(Autostart, OverwritesWhateverTheValueHeld) {
+  HKEY key = nullptr;
+  ASSERT_EQ(
+      RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
+  DWORD old = 7;
+  RegSetValueExW(key, L"PondixScreenLoader", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old), sizeof old);
+  RegCloseKey(key);
+
+  RegisterAutostart();
+  Value value;
+  ASSERT_TRUE(ReadValue(value));
+  EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(value.bytes, PathBytesWithNul());
+}
+
+TEST(Autostart, KeyThatCannotBeWrittenRaisesTheRegistryError) {
+  HKEY key = nullptr;
+  ASSERT_EQ(
+      RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
+  // An empty access list lets nobody open the key for writing.
+  ACL empty;
+  ASSERT_TRUE(InitializeAcl(&empty, sizeof empty, ACL_REVISION));
+  ASSERT_EQ(
+      SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                      nullptr, nullptr, &empty, nullptr),
+      static_cast<DWORD>(ERROR_SUCCESS));
+  RegCloseKey(key);
+
+  try {
+    RegisterAutostart();
+    ADD_FAILURE() << "the value was set";
+  } catch (const ERegistryException& e) {
+    EXPECT_EQ(e.Message(), "Failed to set data for 'PondixScreenLoader'");
+  }
+}
+
+}  // namespace
