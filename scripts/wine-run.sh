@@ -15,8 +15,9 @@
 # PSL_WINE_SCREEN=WxH sets the screen size (1280x800).
 # --own-loopback (or PSL_WINE_OWN_LOOPBACK=1): the whole run gets a network
 # namespace of its own with only loopback up, so that a service it starts on
-# 127.0.0.1 clashes with no other run's. Needs root (unshare -n); without it a
-# note goes to stderr and the run shares the machine's network.
+# 127.0.0.1 clashes with no other run's; what still runs there at the end is
+# stopped. Needs root (unshare -n); without it a note goes to stderr and the run
+# shares the machine's network.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 mode=${PSL_WINE_MODE:-plain}
@@ -33,16 +34,18 @@ done
 [ $# -gt 0 ] || { echo "usage: wine-run.sh [--mode M] [--timeout S] [--own-loopback] PROGRAM [ARGS...]" >&2; exit 2; }
 
 # The script runs again inside the new namespace, so that Xvfb, wineserver (which
-# opens the program's sockets) and the command all live there. A nested run
-# stays in the namespace it finds.
-if [ "$own_loopback" = 1 ]; then
-  if [ "${PSL_WINE_NETNS:-0}" = 1 ]; then
-    ip link set lo up || { echo "wine-run: cannot bring up loopback" >&2; exit 125; }
-  elif unshare -n true 2>/dev/null; then
-    PSL_WINE_NETNS=1 exec unshare -n -- bash "$0" --mode "$mode" --timeout "$limit" --own-loopback "$@"
-  else
-    echo "wine-run: no network namespace allowed here; running on the shared network" >&2
+# opens the program's sockets) and the command all live there. PSL_WINE_NETNS
+# names the pid that made it (exec keeps the pid); a nested run stays in the
+# namespace it finds.
+own_netns=0
+if [ "$own_loopback" = 1 ] && [ -z "${PSL_WINE_NETNS:-}" ]; then
+  if unshare -n true 2>/dev/null; then
+    PSL_WINE_NETNS=$$ exec unshare -n -- bash "$0" --mode "$mode" --timeout "$limit" --own-loopback "$@"
   fi
+  echo "wine-run: no network namespace allowed here; running on the shared network" >&2
+elif [ "$own_loopback" = 1 ] && [ "$PSL_WINE_NETNS" = $$ ]; then
+  ip link set lo up || { echo "wine-run: cannot bring up loopback" >&2; exit 125; }
+  own_netns=1
 fi
 
 wineroot="$top/build/wine"
@@ -91,6 +94,15 @@ cleanup() {
   [ -n "$comp_pid" ] && kill "$comp_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null
+  # Whatever still runs in the run's own namespace (a service the command
+  # left behind) was started by this run.
+  if [ "$own_netns" = 1 ]; then
+    local ns proc
+    ns=$(readlink /proc/$$/ns/net)
+    for proc in /proc/[0-9]*; do
+      [ "${proc#/proc/}" != $$ ] && [ "$(readlink "$proc/ns/net" 2>/dev/null)" = "$ns" ] && kill "${proc#/proc/}" 2>/dev/null
+    done
+  fi
   [ "${PSL_KEEP_PREFIX:-0}" = 1 ] || rm -rf "$run"
 }
 trap cleanup EXIT
