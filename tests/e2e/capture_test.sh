@@ -6,28 +6,25 @@
 source "$(dirname "$0")/lib.sh"
 exe=pondixscreenloader.exe
 checker="$top/tests/e2e/check_picture.py"
-work=$(mktemp -d "$build/e2e-capture.XXXXXX")
+new_work capture
+cwd="$work/cwd"
+mkdir -p "$cwd"
+app=$(private_copy "$work/app")
 
-# Each grab starts an upload to the test service port; a service answering
-# there would post the pictures and delete them before they are checked. So
-# Wine runs without a network where the system allows it: the upload fails and
-# the picture stays. Wine's sockets live in its server, so that goes first.
-offline=()
-if unshare -n true 2>/dev/null; then
-  offline=(unshare -n)
-  unshare -n wineserver -p
-else
-  echo "note: cannot take the network away; a service on the test port takes the pictures"
-fi
+# Each grab starts an upload; a service taking it would delete the picture
+# before it is checked, so the upload is refused and the picture stays.
+mkdir -p "$work/service"
+echo "/pic/upload.php 503" >"$work/service/statuses.txt"
+start_service "$work/service"
 
 # The picture first: with no window manager, a window mapped later stays above.
-"${offline[@]}" wine "$build/tests/e2e/psl_pattern.exe" 160 120 1000 700 &
+wine "$build/tests/e2e/psl_pattern.exe" 160 120 1000 700 &
 check "pattern window shown" driver wait-shown PslPatternWindow 30
-(cd "$work" && exec "${offline[@]}" wine "$build/PondixScreenLoader.exe") &
+(cd "$cwd" && exec wine "$app") &
 check "program started with its overlay hidden" wait_until 30 driver exists TForm3
 sleep 1
 
-pictures() { find "$work" -maxdepth 1 -name '*.jpg' -newer "$work/.mark" -printf '%f\n'; }
+pictures() { find "$cwd" -maxdepth 1 -name '*.jpg' -newer "$cwd/.mark" -printf '%f\n'; }
 show_overlay() {
   driver alt-s
   driver wait-shown TForm3 10
@@ -36,7 +33,7 @@ show_overlay() {
 capture() {
   local what=$1 x1=$2 y1=$3 x2=$4 y2=$5 button=${10:-left}
   shift 5
-  touch "$work/.mark"
+  touch "$cwd/.mark"
   sleep 1.1  # file times have one-second steps on some file systems
   check "$what: overlay shown" show_overlay
   driver press "$x1" "$y1" "$button"
@@ -47,7 +44,7 @@ capture() {
   files=$(pictures)
   check "$what: one picture written" test "$(echo "$files" | grep -c .)" = 1
   check "$what: named 0.jpg .. 99999.jpg" bash -c "echo '$files' | grep -qxE '(0|[1-9][0-9]{0,4})\.jpg'"
-  check "$what: that part of the screen, without the veil" python3 "$checker" "$work/$files" "$1" "$2" "$3" "$4"
+  check "$what: that part of the screen, without the veil" python3 "$checker" "$cwd/$files" "$1" "$2" "$3" "$4"
 }
 
 import -window root "$work/before.png"
@@ -76,7 +73,7 @@ print(f"dark caption pixels {dark}, veil worked out from the blend {min(veil):.1
 sys.exit(0 if dark > 150 and max(veil) - min(veil) <= 6 and min(before) != max(before) else 1)
 PY
 # A release that ends no press made on this showing grabs nothing.
-touch "$work/.mark"
+touch "$cwd/.mark"
 driver release 500 400
 sleep 1
 check "stray release leaves the overlay shown" driver wait-shown TForm3 1
@@ -97,13 +94,13 @@ capture "right button" 610 330 880 520 610 330 270 190 right
 capture "middle button" 880 520 610 330 610 330 270 190 middle
 
 # Zero width: an empty file, and the overlay goes as after any grab.
-touch "$work/.mark"
+touch "$cwd/.mark"
 sleep 1.1
 show_overlay
 driver drag 400 200 400 500
 check "zero width: overlay hidden" driver wait-hidden TForm3 10
 f=$(pictures)
-check "zero width: one empty file" bash -c "[ \$(echo '$f' | grep -c .) = 1 ] && [ ! -s '$work/$f' ]"
+check "zero width: one empty file" bash -c "[ \$(echo '$f' | grep -c .) = 1 ] && [ ! -s '$cwd/$f' ]"
 
 # A frame half drawn, kept for a look.
 show_overlay
@@ -116,7 +113,7 @@ driver wait-hidden TForm3 10
 
 # The current directory taken away: the standard error box, and the overlay
 # stays on screen, nearly transparent, until a grab succeeds.
-rm -rf "$work"
+rm -rf "$cwd"
 show_overlay
 driver drag 350 250 600 420
 box=$(driver message-box "$exe" 15)
@@ -129,16 +126,15 @@ no_box() { ! driver message-box "$exe" 0 >/dev/null; }
 check "error box closed" wait_until 10 no_box
 layered=$(driver layered TForm3)
 check "overlay still shown, nearly transparent" grep -q "visible=1 .* alpha=1 " <<<"$layered"
-mkdir -p "$work"
-touch "$work/.mark"
+mkdir -p "$cwd"
+touch "$cwd/.mark"
 sleep 1.1
 driver drag 350 250 600 420
 check "next grab: overlay hidden" driver wait-hidden TForm3 10
 f=$(pictures)
 check "next grab: the picture written" test "$(echo "$f" | grep -c .)" = 1
-check "next grab: without the veil" python3 "$checker" "$work/$f" 350 250 250 170
+check "next grab: without the veil" python3 "$checker" "$cwd/$f" 350 250 250 170
 check "next grab: veil back at 150" grep -q "alpha=150 " <<<"$(driver layered TForm3)"
 
 check "program still running" test -n "$(program_pid)"
-rm -rf "$work"
 finish

@@ -1,7 +1,9 @@
 # Helpers for the end-to-end scripts. Run inside scripts/wine-run.sh, which
-# provides WINEPREFIX and DISPLAY. $1 of the script is the Windows build folder.
+# provides WINEPREFIX and DISPLAY (and, with --own-loopback, a network of the
+# run's own). $1 of the script is the Windows build folder.
 build=$(cd "$1" && pwd)
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$top/scripts/config.sh"
 artifacts="$build/artifacts"
 mkdir -p "$artifacts"
 driver() { wine "$build/tests/e2e/psl_driver.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
@@ -11,7 +13,16 @@ check() {  # check DESCRIPTION COMMAND...
   shift
   if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
 }
-program_pid() { pgrep -f 'PondixScreenLoader.exe' | head -n1; }
+# Only this run's program: runs of other tests may have theirs going.
+program_pid() {
+  local pid
+  for pid in $(pgrep -f 'PondixScreenLoader.exe'); do
+    if grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null; then
+      echo "$pid"
+      return
+    fi
+  done
+}
 wait_until() {  # wait_until SECONDS COMMAND...
   local limit=$1
   shift
@@ -27,3 +38,49 @@ finish() {
 }
 tip_count() { driver tips | grep -cxF "$1"; }
 no_tip() { [ "$(tip_count "$1")" = 0 ]; }
+
+# new_work NAME: sets $work to a fresh folder under the build for this run's
+# files (program copy, service storage, current directory). It goes when the
+# script ends with every check passed and stays for a look otherwise.
+work=""
+new_work() { work=$(mktemp -d "$build/e2e-$1.XXXXXX"); }
+
+# private_copy DIR: copies the program into DIR and prints the copy's path. The
+# program keeps files beside itself (ver, config.pl), so each run needs its own.
+private_copy() {
+  mkdir -p "$1"
+  cp "$build/PondixScreenLoader.exe" "$1/"
+  echo "$1/PondixScreenLoader.exe"
+}
+
+# start_service STORAGE [MAX_SIZE]: the reference service on the port built into
+# the program (its own port under wine-run.sh --own-loopback), which the program
+# asks at every start; the script ends when it cannot start. stop_service ends
+# it, and so does the end of the script.
+service_storage=""
+service_script="$top/scripts/service.sh"  # kept apart: a script may reuse "top"
+start_service() {
+  service_storage=$(mkdir -p "$1" && cd "$1" && pwd)
+  bash "$service_script" start "$PSL_TEST_SERVICE_PORT" "$service_storage" "${@:2}" || exit 1
+  # On a shared network another run's service may hold the port: then ours
+  # fails while the port still answers.
+  local pid
+  pid=$(cat "$service_storage/.service.pid")
+  if ! ss -Hltnp "sport = :$PSL_TEST_SERVICE_PORT" | grep -q "pid=$pid,"; then
+    echo "start_service: port $PSL_TEST_SERVICE_PORT is held by another process" >&2
+    exit 1
+  fi
+}
+stop_service() {
+  [ -z "$service_storage" ] || bash "$service_script" stop "$service_storage"
+}
+
+# This file owns the EXIT trap. The service goes first: its pid file lives in
+# the work folder.
+at_exit() {
+  local rc=$?
+  stop_service >/dev/null 2>&1
+  if [ -n "$work" ] && [ "$rc" -eq 0 ] && [ "$failures" -eq 0 ]; then rm -rf "$work"; fi
+}
+trap at_exit EXIT
+trap 'exit 130' INT TERM

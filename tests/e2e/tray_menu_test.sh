@@ -4,7 +4,6 @@
 # open their addresses in the default browser, Alt+S shows the overlay, and
 # "Выход" ends the program at once, freeing Alt+S. Left and middle clicks do nothing.
 source "$(dirname "$0")/lib.sh"
-source "$top/scripts/config.sh"
 tip="Pondix Screenshot Loader"
 icon_x=1270 icon_y=790  # the first icon of the virtual desktop's tray
 VK_RETURN=0x0D VK_RIGHT=0x27 VK_DOWN=0x28 VK_ESCAPE=0x1B
@@ -17,7 +16,10 @@ chmod +x "$recorder"
 : >"$browser_log"
 wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$recorder" /f >/dev/null 2>&1
 
-cd "$build"
+new_work tray-menu
+private_copy "$work/app" >/dev/null
+start_service "$work/service"
+cd "$work/app"
 wine PondixScreenLoader.exe &
 check "icon in the tray" driver wait-tip "$tip" 30
 sleep 1
@@ -43,8 +45,8 @@ check "a middle click opens no menu" bash -c "! wine '$build/tests/e2e/psl_drive
 check "and no overlay" bash -c "! wine '$build/tests/e2e/psl_driver.exe' visible TForm3 >/dev/null 2>&1"
 
 check "a right-button press opens the menu" open_menu
-read -r left top right bottom <<<"$(driver visible '#32768')"
-echo "menu at $left,$top-$right,$bottom"
+read -r left menu_top right bottom <<<"$(driver visible '#32768')"
+echo "menu at $left,$menu_top-$right,$bottom"
 import -window root "$artifacts/tray_menu.png"
 # The system fits the menu into the work area, which ends at the taskbar's top
 # edge: the menu stands on that edge, over the cursor.

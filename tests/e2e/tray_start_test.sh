@@ -4,8 +4,11 @@
 # ends the process; a restarted shell's broadcast leaves the icon in place.
 source "$(dirname "$0")/lib.sh"
 tip="Pondix Screenshot Loader"
+new_work tray-start
+private_copy "$work/app" >/dev/null
+start_service "$work/service"
 
-cd "$build"
+cd "$work/app"
 wine PondixScreenLoader.exe &
 check "icon with its tooltip in the notification area" driver wait-tip "$tip" 30
 sleep 1

@@ -5,12 +5,10 @@
 # config.pl, the file is gone and the success balloon was shown. Refusals give
 # their error balloons; a stopped service gives none and leaves the file.
 source "$(dirname "$0")/lib.sh"
-source "$top/scripts/config.sh"
 checker="$top/tests/e2e/check_picture.py"
-work=$(mktemp -d "$build/e2e-upload.XXXXXX")
+new_work upload
 storage="$work/pictures"
-mkdir -p "$work/app" "$work/cwd"
-trap 'bash "$top/scripts/service.sh" stop "$storage" >/dev/null 2>&1' EXIT
+mkdir -p "$work/cwd"
 
 # Explorer (desktop, tray and balloons) started first, so that its trace of the
 # balloons' titles and texts is ours to read.
@@ -20,10 +18,10 @@ wine "$build/tests/e2e/psl_pattern.exe" 160 120 1000 700 &
 check "pattern window shown" driver wait-shown PslPatternWindow 30
 
 # The program runs from a folder of its own with its login file beside it.
-cp "$build/PondixScreenLoader.exe" "$work/app/"
+app=$(private_copy "$work/app")
 printf '  e2e user\t\r\nsecond line\r\n' >"$work/app/config.pl"
-bash "$top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$storage"
-(cd "$work/cwd" && exec wine "$work/app/PondixScreenLoader.exe") &
+start_service "$storage"
+(cd "$work/cwd" && exec wine "$app") &
 check "program started" wait_until 30 driver exists TForm3
 sleep 1
 
@@ -61,14 +59,14 @@ driver drag 600 300 600 300
 check "\"error\" gives its balloon" wait_until 15 balloon_shown "Ошибка | Изображение не загружено | icon 3"
 
 # A service that takes nothing bigger than 100 bytes answers "max size".
-bash "$top/scripts/service.sh" stop "$storage"
-bash "$top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$storage" 100
+stop_service
+start_service "$storage" 100
 grab 300 200 557 391
 check "\"max size\" gives its balloon" wait_until 15 balloon_shown "Ошибка | Слишком большой скриншот | icon 3"
 check "and the file is deleted" wait_until 5 test -z "$(ls "$work/cwd")"
 
 # No service: nothing shown, the file stays.
-bash "$top/scripts/service.sh" stop "$storage"
+stop_service
 shown=$(balloons | wc -l)
 grab 300 200 557 391
 sleep 5
@@ -77,7 +75,7 @@ check "and shows no balloon" test "$(balloons | wc -l)" = "$shown"
 rm -f "$work/cwd"/*.jpg
 
 # Two captures in quick succession both arrive.
-bash "$top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$storage"
+start_service "$storage"
 before=$(stored | grep -c .)
 grab 300 200 557 391
 grab 700 250 420 480
