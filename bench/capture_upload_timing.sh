@@ -2,26 +2,29 @@
 # Time from the mouse release to the link on the clipboard for a 1280x800 area,
 # under Wine with a compositor and the reference service on loopback; split
 # into the picture written (grab, encoding, file) and the upload after it.
-#   capture_upload_timing.sh [RUNS]   (runs inside scripts/wine-run.sh itself)
+#   capture_upload_timing.sh [RUNS]   (runs inside scripts/wine-run.sh itself,
+#   with a loopback of its own, so the service port clashes with no test's)
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 if [ -z "${WINEPREFIX:-}" ]; then
   export PSL_WINE_SCREEN=1600x1000
-  exec bash "$top/scripts/wine-run.sh" --mode compositor --timeout 900 bash "$0" "$@"
+  exec bash "$top/scripts/wine-run.sh" --mode compositor --timeout 900 --own-loopback bash "$0" "$@"
 fi
 source "$top/scripts/config.sh"
 runs=${1:-8}
 build="$top/build/win32"
 work=$(mktemp -d "$build/timing.XXXXXX")
 storage="$work/pictures"
-mkdir -p "$work/cwd"
+mkdir -p "$work/cwd" "$work/app"
+# A copy of its own: the program keeps files beside itself (ver, config.pl).
+cp "$build/PondixScreenLoader.exe" "$work/app/"
 driver() { wine "$build/tests/e2e/psl_driver.exe" "$@" 2>/dev/null | tr -d '\r'; }
 trap 'bash "$top/scripts/service.sh" stop "$storage" >/dev/null 2>&1; rm -rf "$work"' EXIT
 
-bash "$top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$storage"
+bash "$top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$storage" || exit 1
 wine "$build/tests/e2e/psl_pattern.exe" 0 0 1600 1000 &
 driver wait-shown PslPatternWindow 30 >/dev/null
-(cd "$work/cwd" && exec wine "$build/PondixScreenLoader.exe") &
+(cd "$work/cwd" && exec wine "$work/app/PondixScreenLoader.exe") &
 for _ in $(seq 100); do driver exists TForm3 && break; sleep 0.2; done
 sleep 1
 dir=$(winepath -w "$work/cwd" 2>/dev/null)

@@ -3,9 +3,11 @@
 # program on a composited display, one capture driven as a user would make it,
 # the link from the clipboard, the picture checked at the service, and a
 # screenshot of the desktop with the balloon.
+#   run-headless.sh BUILD STORAGE PROGRAM   (the service for STORAGE already running)
 set -uo pipefail
 build=$(cd "$1" && pwd)
 storage=$2
+exe=$3
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/config.sh"
 shots="$build/artifacts"
@@ -22,7 +24,7 @@ cd "$work"
 # mapped later (the tray, the overlay) stay above it.
 wine notepad.exe >/dev/null 2>&1 &
 sleep 2
-wine "$build/PondixScreenLoader.exe" &
+wine "$exe" &
 program=$!
 driver wait-tip "Pondix Screenshot Loader" 30 || fail "the tray icon did not appear"
 echo "program: running in the tray"

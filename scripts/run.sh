@@ -20,6 +20,12 @@ bash "$top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$storage"
 trap 'bash "$top/scripts/service.sh" stop "$storage" >/dev/null 2>&1 || true' EXIT
 echo "service: http://$PSL_TEST_SERVICE_HOST/ (pictures in $storage)"
 
+# The program keeps files beside itself (ver, config.pl): a folder of its own
+# keeps them, as an installation would, and out of the build.
+app="$top/build/run/app"
+mkdir -p "$app"
+cp --remove-destination "$top/build/win32/PondixScreenLoader.exe" "$app/"
+
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   export WINEPREFIX="$top/build/wine/user" WINEARCH=win32 WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -27,9 +33,10 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   cd "$top/build/run"
   echo "program: in the tray; Alt+S takes a screenshot, the tray menu's last item ends it"
   echo "(the veil is translucent and the copy clean only where the desktop runs a compositor)"
-  wine "$top/build/win32/PondixScreenLoader.exe"
+  wine "$app/PondixScreenLoader.exe"
   exit
 fi
 
-bash "$top/scripts/wine-run.sh" --mode compositor --timeout "${PSL_RUN_SECONDS:-600}" \
-  bash "$top/scripts/run-headless.sh" "$top/build/win32" "$storage"
+# The service runs outside the run, so the run shares the machine's network.
+PSL_WINE_OWN_LOOPBACK=0 bash "$top/scripts/wine-run.sh" --mode compositor --timeout "${PSL_RUN_SECONDS:-600}" \
+  bash "$top/scripts/run-headless.sh" "$top/build/win32" "$storage" "$app/PondixScreenLoader.exe"
