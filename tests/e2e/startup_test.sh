@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# The start-up as users meet it, with the reference service: the version check
+# against the file "ver" beside the program (quiet first start, the request to
+# update with the download opened, the message when the service cannot be
+# reached and the end of the program), the autostart value, and failures of
+# the start-up shown in the standard error box while the tray icon carries on.
+source "$(dirname "$0")/lib.sh"
+tip="Pondix Screenshot Loader"
+icon_x=1270 icon_y=790 # the first icon of the virtual desktop's tray
+VK_RETURN=0x0D VK_ESCAPE=0x1B
+run_key='HKCU\software\microsoft\windows\currentversion\run'
+title=Pondixscreenloader
+update_text="Обновите версию!Сейчас программа откроет браузер."
+unavailable_text="Сервер программы не доступен, попробуйте не много позже или проверьте соединение с интернетом"
+
+new_work startup
+# A folder with spaces in its name, as under "Program Files".
+app="$work/Program Files/Pondix Shot"
+exe=$(private_copy "$app")
+ver="$app/ver"
+mkdir -p "$work/cwd"
+start_service "$work/service"
+version() { printf '%s' "$1" >"$work/service/ver.txt"; }
+
+browser_log="$work/browser.log"
+recorder="$(dirname "$WINEPREFIX")/browser.sh"
+printf '#!/bin/sh\necho "$@" >> "%s"\n' "$browser_log" >"$recorder"
+chmod +x "$recorder"
+: >"$browser_log"
+wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$recorder" /f >/dev/null 2>&1
+
+start_program() { (cd "$work/cwd" && exec "$@" wine "$exe") & }
+running() { [ -n "$(program_pid)" ]; }
+ended() { ! running; }
+stop_program() {
+  driver close TForm1 >/dev/null
+  wait_until 15 ended
+}
+# box TEXT: the program shows a message box with its title and this text.
+box() { [ "$(driver message-box pondixscreenloader.exe 20)" = "$title"$'\n'"$1" ]; }
+no_box() { ! driver message-box pondixscreenloader.exe 3 >/dev/null; }
+autostart_value() {
+  wine reg query "$run_key" /v PondixScreenLoader 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *PondixScreenLoader *REG_SZ *//p'
+}
+no_autostart_value() { ! wine reg query "$run_key" /v PondixScreenLoader >/dev/null 2>&1; }
+forget_autostart() { wine reg delete "$run_key" /v PondixScreenLoader /f >/dev/null 2>&1; }
+hotkey_taken() { [ "$(driver hotkey-free)" = taken ]; }
+content() { od -An -c "$1" | tr -s ' '; }
+
+# First start: no run key at all, no "ver".
+wine reg delete "$run_key" /f >/dev/null 2>&1
+version "2.5"
+start_program
+check "first start: icon in the tray" driver wait-tip "$tip" 30
+check "first start: no message" no_box
+check "first start: ver holds the version and CR LF" test "$(content "$ver")" = "$(printf '2.5\r\n' | od -An -c | tr -s ' ')"
+expected_path=$(winepath -w "$exe" 2>/dev/null | tr -d '\r')
+check "the missing run key was created with the path, spaces and all, unquoted" \
+  test "$(autostart_value)" = "$expected_path"
+echo "autostart value: $(autostart_value)"
+check "first start: Alt+S is held" hotkey_taken
+check "first start: the program runs on" running
+stop_program
+
+# The same version with a line break and spaces around it: nothing happens.
+version $'  2.5 \r\n'
+touch -d '2020-01-01 00:00' "$ver"
+forget_autostart
+start_program
+check "same version: icon in the tray" driver wait-tip "$tip" 30
+check "same version: no message" no_box
+check "same version: ver untouched" test "$(stat -c %Y "$ver")" = "$(date -d '2020-01-01 00:00' +%s)"
+check "same version: the autostart value comes back" test "$(autostart_value)" = "$expected_path"
+stop_program
+
+# A version that differs only in case is a new one.
+version "2.5A"
+printf '2.5a\r\n' >"$ver"
+start_program
+check "new version: the request to update" box "$update_text"
+check "new version: the tray icon is there meanwhile" driver wait-tip "$tip" 5
+check "new version: no browser before OK" test ! -s "$browser_log"
+import -window root "$artifacts/startup_update_box.png"
+driver keys $VK_RETURN
+check "new version: OK opens the download address" wait_until 10 test -s "$browser_log"
+check "new version: exactly the download address" \
+  test "$(cat "$browser_log")" = "http://$PSL_TEST_SERVICE_HOST/PondixScreenLoader.exe"
+check "new version: ver rewritten" test "$(content "$ver")" = "$(printf '2.5A\r\n' | od -An -c | tr -s ' ')"
+check "new version: the program runs on in the tray" wait_until 10 hotkey_taken
+check "new version: no second message" no_box
+stop_program
+
+# The service cannot be reached: stopped, or answering 404.
+unreachable() {
+  local what=$1
+  printf '1.0\r\n' >"$ver"
+  touch -d '2020-01-01 00:00' "$ver"
+  forget_autostart
+  start_program
+  check "$what: the server-unavailable message" box "$unavailable_text"
+  check "$what: icon shown meanwhile" driver wait-tip "$tip" 5
+  [ "$what" = "stopped service" ] && import -window root "$artifacts/startup_unavailable_box.png"
+  driver keys $VK_ESCAPE
+  check "$what: the program ends after the message" wait_until 15 ended
+  check "$what: no autostart value" no_autostart_value
+  check "$what: ver untouched" test "$(stat -c %Y "$ver")" = "$(date -d '2020-01-01 00:00' +%s)"
+  # Explorer asked for its tooltips while it drops an icon can keep the tip.
+  sleep 2
+  check "$what: the icon is gone" wait_until 10 no_tip "$tip"
+}
+stop_service
+unreachable "stopped service"
+start_service "$work/service"
+echo "/ver.txt 404" >"$work/service/statuses.txt"
+unreachable "status 404"
+rm "$work/service/statuses.txt"
+
+# An empty "ver": the list-index failure in the standard error box, no later step.
+: >"$ver"
+forget_autostart
+start_program
+check "empty ver: the standard error box" box "List index out of bounds (0)"
+driver keys $VK_RETURN
+sleep 1
+check "empty ver: the program runs on" running
+check "empty ver: Alt+S not registered" driver hotkey-free
+check "empty ver: no autostart value" no_autostart_value
+check "empty ver: ver still empty" test ! -s "$ver"
+stop_program
+
+# A folder in which "ver" cannot be created. Root writes anywhere, so the
+# folder is mounted read-only, in the run's own mount namespace only.
+rm -f "$ver"
+forget_autostart
+readonly_mount=0
+if [ "$(readlink /proc/self/ns/mnt)" != "$(readlink /proc/1/ns/mnt)" ] && mount --bind -o ro "$app" "$app"; then
+  readonly_mount=1
+else
+  echo "note: no mount of our own here; a dangling link stands in for the read-only folder"
+  ln -s /proc/nonexistent/ver "$ver"
+fi
+start_program
+create_error_box() {
+  local shown
+  shown=$(driver message-box pondixscreenloader.exe 1) || return 1
+  [ "$(head -n1 <<<"$shown")" = "$title" ] && grep -qE '^Cannot create file ".*ver"\. ' <<<"$shown"
+}
+check "read-only folder: the standard error box" wait_until 20 create_error_box
+driver message-box pondixscreenloader.exe 1 | sed 's/^/  box: /'
+import -window root "$artifacts/startup_error_box.png"
+driver keys $VK_RETURN
+check "read-only folder: the tray icon stays" driver wait-tip "$tip" 10
+check "read-only folder: no autostart value" no_autostart_value
+check "read-only folder: Alt+S not registered" driver hotkey-free
+driver click $icon_x $icon_y right
+check "read-only folder: the tray menu still opens" wait_until 5 driver visible '#32768'
+driver keys $VK_ESCAPE
+stop_program
+[ "$readonly_mount" = 1 ] && umount "$app"
+rm -f "$ver"
+finish
