@@ -34,13 +34,14 @@ done
 [ $# -gt 0 ] || { echo "usage: wine-run.sh [--mode M] [--timeout S] [--own-loopback] PROGRAM [ARGS...]" >&2; exit 2; }
 
 # The script runs again inside the new namespace, so that Xvfb, wineserver (which
-# opens the program's sockets) and the command all live there. PSL_WINE_NETNS
+# opens the program's sockets and files) and the command all live there. It
+# gets a mount namespace too, so a test may mount things for its run alone. PSL_WINE_NETNS
 # names the pid that made it (exec keeps the pid); a nested run stays in the
 # namespace it finds.
 own_netns=0
 if [ "$own_loopback" = 1 ] && [ -z "${PSL_WINE_NETNS:-}" ]; then
   if unshare -n true 2>/dev/null; then
-    PSL_WINE_NETNS=$$ exec unshare -n -- bash "$0" --mode "$mode" --timeout "$limit" --own-loopback "$@"
+    PSL_WINE_NETNS=$$ exec unshare -n -m -- bash "$0" --mode "$mode" --timeout "$limit" --own-loopback "$@"
   fi
   echo "wine-run: no network namespace allowed here; running on the shared network" >&2
 elif [ "$own_loopback" = 1 ] && [ "$PSL_WINE_NETNS" = $$ ]; then
