@@ -17,9 +17,10 @@ sleep 2
 wine "$build/tests/e2e/psl_pattern.exe" 160 120 1000 700 &
 check "pattern window shown" driver wait-shown PslPatternWindow 30
 
-# The program runs from a folder of its own with its login file beside it.
+# The program runs from a folder of its own with its login file beside it,
+# saved by an editor that puts a UTF-8 byte-order mark first.
 app=$(private_copy "$work/app")
-printf '  e2e user\t\r\nsecond line\r\n' >"$work/app/config.pl"
+printf '\xEF\xBB\xBF  e2e user\t\r\nsecond line\r\n' >"$work/app/config.pl"
 start_service "$storage"
 (cd "$work/cwd" && exec wine "$app") &
 check "program started" wait_until 30 driver exists TForm3
@@ -45,7 +46,8 @@ echo "link: $link"
 file=$(stored | head -n1)
 check "the service stored one picture" test "$(stored | grep -c .)" = 1
 check "the stored picture is that part of the screen" python3 "$checker" "$file" 300 200 257 191
-check "the login from config.pl reached the service" test "$(cat "$file.login")" = $'  e2e user\t'
+check "the login from config.pl reached the service, mark and blanks kept" \
+  test "$(od -An -tx1 "$file.login")" = "$(printf '\xEF\xBB\xBF  e2e user\t' | od -An -tx1)"
 check "the link serves the stored picture" cmp -s <(curl -s "$link") "$file"
 check "the picture file is gone from the current directory" test -z "$(ls "$work/cwd")"
 check "success balloon with its title and info icon" \
