@@ -129,6 +129,20 @@ check "empty ver: no autostart value" no_autostart_value
 check "empty ver: ver still empty" test ! -s "$ver"
 stop_program
 
+# An empty login file: the autostart value comes before it, the hotkey after.
+printf '2.5A\r\n' >"$ver"
+: >"$app/config.pl"
+forget_autostart
+start_program
+check "empty config.pl: the standard error box" box "List index out of bounds (0)"
+driver keys $VK_RETURN
+sleep 1
+check "empty config.pl: the autostart value was written before" test "$(autostart_value)" = "$expected_path"
+check "empty config.pl: Alt+S not registered" driver hotkey-free
+check "empty config.pl: the program runs on" running
+stop_program
+rm "$app/config.pl"
+
 # A folder in which "ver" cannot be created. Root writes anywhere, so the
 # folder is mounted read-only, in the run's own mount namespace only.
 rm -f "$ver"
