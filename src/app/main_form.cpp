@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include "app/autostart.h"
 #include "app/page_commands.h"
 #include "app/service_address.h"
 #include "app/startup_steps.h"

@@ -1,7 +1,6 @@
 #pragma once
 // The start-up steps that run before the hotkey is registered.
 
-#include "app/autostart.h"
 #include "app/shared_fields.h"
 #include "toolkit/string_list.h"
 
