@@ -9,6 +9,7 @@
 
 #include "app/local_files.h"
 #include "app/login_file.h"
+#include "support/temp_folder.h"
 #include "toolkit/exceptions.h"
 
 namespace {
@@ -28,19 +29,11 @@ TEST(FileBesideExecutable, DirectoryWithItsSeparatorThenSlashAndName) {
 
 class LoginFile : public testing::Test {
  protected:
-  std::filesystem::path dir;
-  std::string path;
+  TempFolder dir{"psl-login"};
+  std::string path = dir / "config.pl";
   TStringList configList;
   TSharedFields shared;
 
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() /
-          ("psl-login-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
-           std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::filesystem::create_directories(dir);
-    path = (dir / "config.pl").string();
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
   void Write(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 };
 

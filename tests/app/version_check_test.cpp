@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_folder.h"
 #include "toolkit/exceptions.h"
 #include "upload/scripted_peer.h"
 
@@ -22,20 +23,12 @@ std::string Ok(const std::string& body) {
 
 class VersionCheck : public testing::Test {
  protected:
-  std::filesystem::path dir;
-  std::string verPath;
+  TempFolder dir{"psl-version"};
+  std::string verPath = dir / "ver";
   std::vector<std::string> shown;  // messages, "open" and "terminate" in the order they came
   TStringList versionList;
 
-  void SetUp() override {
-    InitTestSockets();
-    dir = std::filesystem::temp_directory_path() /
-          ("psl-version-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
-           std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::filesystem::create_directories(dir);
-    verPath = (dir / "ver").string();
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
+  void SetUp() override { InitTestSockets(); }
 
   void WriteVer(const std::string& bytes) { std::ofstream(verPath, std::ios::binary) << bytes; }
   std::optional<std::string> ReadVer() {

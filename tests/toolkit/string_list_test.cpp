@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_folder.h"
 #include "toolkit/exceptions.h"
 
 namespace {
@@ -55,10 +56,7 @@ TEST(StringList, IndexOutsideTheListRaisesListError) {
 
 class StringListFiles : public testing::Test {
  protected:
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("psl-strings-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-  void SetUp() override { std::filesystem::create_directories(dir); }
-  void TearDown() override { std::filesystem::remove_all(dir); }
+  TempFolder dir{"psl-strings"};
   std::string Read(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -70,7 +68,7 @@ TEST_F(StringListFiles, SaveWritesCrLfAfterEveryLineAndLoadReadsItBack) {
   list.Add("1.0.3");
   list.Add("");
   list.Add("\xE2\xEE\xF0");  // bytes stay bytes
-  auto file = (dir / "ver").string();
+  auto file = dir / "ver";
   list.SaveToFile(file);
   EXPECT_EQ(Read(file), "1.0.3\r\n\r\n\xE2\xEE\xF0\r\n");
 
@@ -96,7 +94,7 @@ TEST_F(StringListFiles, LoadingStopsAtANulAndKeepsEveryOtherByte) {
       {std::string("\0name", 5), {}},
       {"", {}},
   };
-  auto file = (dir / "config.pl").string();
+  auto file = dir / "config.pl";
   for (const Case& c : cases) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes;
     TStringList list;
@@ -107,7 +105,7 @@ TEST_F(StringListFiles, LoadingStopsAtANulAndKeepsEveryOtherByte) {
 
 TEST_F(StringListFiles, MissingFileAndUnwritablePlaceRaiseStreamErrors) {
   TStringList list;
-  auto missing = (dir / "config.pl").string();
+  auto missing = dir / "config.pl";
   try {
     list.LoadFromFile(missing);
     FAIL() << "no error";
@@ -116,7 +114,7 @@ TEST_F(StringListFiles, MissingFileAndUnwritablePlaceRaiseStreamErrors) {
     EXPECT_NE(e.Message().find("config.pl\". "), std::string::npos) << e.Message();
   }
   list.Add("x");
-  EXPECT_THROW(list.SaveToFile((dir / "no-such-dir" / "ver").string()), EFCreateError);
+  EXPECT_THROW(list.SaveToFile(dir / "no-such-dir/ver"), EFCreateError);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "scripted_peer.h"
+#include "support/temp_folder.h"
 #include "upload/net_exceptions.h"
 
 namespace {
@@ -26,24 +27,19 @@ struct Recorder {
 
 class UploadWorker : public testing::Test {
  protected:
-  std::filesystem::path dir;
+  TempFolder dir{"psl-worker"};
   std::string picture;
   TSharedFields shared;
   Recorder seen;
 
   void SetUp() override {
     InitTestSockets();
-    dir = std::filesystem::temp_directory_path() /
-          ("psl-worker-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
-           std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::filesystem::create_directories(dir);
-    picture = (dir / "4242.jpg").string();
+    picture = dir / "4242.jpg";
     std::ofstream(picture, std::ios::binary) << "\xFF\xD8 not really a JPEG \xFF\xD9";
     shared.SetLogin("vasya");
     shared.SetImageFileName(picture);
     shared.SetLink("earlier link");
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
 
   TUploadPorts Ports(std::uint16_t port) {
     TUploadPorts ports;
@@ -154,7 +150,7 @@ TEST_F(UploadWorker, AMissingPictureEndsTheBodySilently) {
 // Two workers, each with its own file, finishing together: each posts and
 // deletes its own file, the later write wins, nothing is torn (run under TSan too).
 TEST_F(UploadWorker, TwoWorkersFinishingTogether) {
-  std::string second = (dir / "777.jpg").string();
+  std::string second = dir / "777.jpg";
   std::ofstream(second, std::ios::binary) << "y";
   ScriptedPeer peerA({{Reply200("good:http://x/a.jpg")}});
   ScriptedPeer peerB({{Reply200("good:http://x/b.jpg")}});
