@@ -75,6 +75,17 @@ stop_service() {
   [ -z "$service_storage" ] || bash "$service_script" stop "$service_storage"
 }
 
+# record_browser LOG: the default browser becomes a script that appends each
+# address it is given to LOG (emptied here).
+record_browser() {
+  local recorder
+  recorder="$(dirname "$WINEPREFIX")/browser.sh"
+  printf '#!/bin/sh\necho "$@" >> "%s"\n' "$1" >"$recorder"
+  chmod +x "$recorder"
+  : >"$1"
+  wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$recorder" /f >/dev/null 2>&1
+}
+
 # This file owns the EXIT trap. The service goes first: its pid file lives in
 # the work folder.
 at_exit() {

@@ -23,11 +23,7 @@ start_service "$work/service"
 version() { printf '%s' "$1" >"$work/service/ver.txt"; }
 
 browser_log="$work/browser.log"
-recorder="$(dirname "$WINEPREFIX")/browser.sh"
-printf '#!/bin/sh\necho "$@" >> "%s"\n' "$browser_log" >"$recorder"
-chmod +x "$recorder"
-: >"$browser_log"
-wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$recorder" /f >/dev/null 2>&1
+record_browser "$browser_log"
 
 start_program() { (cd "$work/cwd" && exec "$@" wine "$exe") & }
 running() { [ -n "$(program_pid)" ]; }

@@ -8,13 +8,8 @@ tip="Pondix Screenshot Loader"
 icon_x=1270 icon_y=790  # the first icon of the virtual desktop's tray
 VK_RETURN=0x0D VK_RIGHT=0x27 VK_DOWN=0x28 VK_ESCAPE=0x1B
 
-# The default browser is a script that records the addresses it is given.
 browser_log="$artifacts/browser.log"
-recorder="$(dirname "$WINEPREFIX")/browser.sh"
-printf '#!/bin/sh\necho "$@" >> "%s"\n' "$browser_log" >"$recorder"
-chmod +x "$recorder"
-: >"$browser_log"
-wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$recorder" /f >/dev/null 2>&1
+record_browser "$browser_log"
 
 new_work tray-menu
 private_copy "$work/app" >/dev/null
