@@ -36,7 +36,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     record_ = NOTIFYICONDATAW{};
     record_.cbSize = kNotifyIconRecordSize;
     record_.hWnd = TTrayIconHandler::Window();
-    record_.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(this));
+    record_.uID = TTrayIconHandler::Register(this);
     record_.uFlags = kTrayFlags;
     record_.uCallbackMessage = kTrayCallbackMessage;
   }
@@ -55,6 +55,9 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
 }
 
 TTrayIcon::~TTrayIcon() {
+  // Callbacks that arrive while the component goes find nothing; the record
+  // keeps the number for the removal.
+  TTrayIconHandler::Forget(record_.uID);
   RemoveFromTray();
   delete cycleTimer_;
   delete clickTimer_;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "toolkit/shared_utility_window.h"
+#include "tray/id_table.h"
 #include "tray/tray_icon.h"
 
 UINT WM_TASKBARCREATED = 0;
@@ -14,6 +15,11 @@ TSharedUtilityWindow& TrayWindow() {
     return TTrayIconHandler::DispatchTrayMessage(w, m, wp, lp);
   });
   return window;
+}
+
+TIdTable<TTrayIcon, UINT>& Icons() {
+  static TIdTable<TTrayIcon, UINT> icons;
+  return icons;
 }
 
 bool ComCtlIsAtLeast(WORD major, WORD minor) {
@@ -47,13 +53,15 @@ void TTrayIconHandler::AddRef() { TrayWindow().AddRef(); }
 void TTrayIconHandler::Release() { TrayWindow().Release(); }
 HWND TTrayIconHandler::Window() { return TrayWindow().Window(); }
 int TTrayIconHandler::RefCount() { return TrayWindow().RefCount(); }
+UINT TTrayIconHandler::Register(TTrayIcon* icon) { return Icons().Add(icon); }
+void TTrayIconHandler::Forget(UINT id) { Icons().Remove(id); }
 
 LRESULT TTrayIconHandler::DispatchTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kTrayCallbackMessage:
-      // The icon identifier is the component itself.
-      if (wParam != 0)
-        reinterpret_cast<TTrayIcon*>(wParam)->HandleTrayNotification(static_cast<UINT>(lParam));
+      // The shell hands back the icon identifier, but any program may post
+      // this message: an identifier that no live component holds is ignored.
+      if (TTrayIcon* icon = Icons().Find(wParam)) icon->HandleTrayNotification(static_cast<UINT>(lParam));
       return 0;
     // The tray window must never object to logging off, nor be closed.
     case WM_DESTROY:

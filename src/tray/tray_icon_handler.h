@@ -6,6 +6,8 @@
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 0x400;  // 2048
 
+class TTrayIcon;
+
 class TTrayIconHandler {
  public:
   static void AddRef();
@@ -13,6 +15,11 @@ class TTrayIconHandler {
   // The shared tray window; 0 while no tray icon exists.
   static HWND Window();
   static int RefCount();
+
+  // The icon identifier of a live component, unique among live ones and not
+  // derived from its address; Forget it when the component goes.
+  static UINT Register(TTrayIcon* icon);
+  static void Forget(UINT id);
 
   // The shared window's message routine.
   static LRESULT DispatchTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
