@@ -7,7 +7,8 @@ constexpr UINT_PTR kTimerId = 1;
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
   window_ = std::make_unique<TUtilityWindow>([this](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_TIMER) return DefWindowProcA(window, message, wParam, lParam);
-    if (OnTimer) OnTimer(this);
+    // Anyone may post WM_TIMER to the window: only our own timer's tick counts.
+    if (wParam == kTimerId && OnTimer) OnTimer(this);
     return LRESULT{0};
   });
   Update();

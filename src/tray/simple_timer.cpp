@@ -1,13 +1,19 @@
 #include "tray/simple_timer.h"
 
 #include "toolkit/shared_utility_window.h"
+#include "tray/id_table.h"
 
 namespace {
 
+TIdTable<TSimpleTimer, UINT_PTR>& Timers() {
+  static TIdTable<TSimpleTimer, UINT_PTR> timers;
+  return timers;
+}
+
 LRESULT TimerWindowRoutine(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  // The event id is the timer itself.
-  if (message == WM_TIMER && wParam != 0) {
-    reinterpret_cast<TSimpleTimer*>(wParam)->Tick();
+  if (message == WM_TIMER) {
+    // Any program may post WM_TIMER here: only a running timer of ours ticks.
+    if (TSimpleTimer* timer = Timers().Find(wParam); timer != nullptr && timer->Running()) timer->Tick();
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -24,28 +30,30 @@ void TSimpleTimerHandler::AddRef() { TimerWindow().AddRef(); }
 void TSimpleTimerHandler::Release() { TimerWindow().Release(); }
 HWND TSimpleTimerHandler::Window() { return TimerWindow().Window(); }
 int TSimpleTimerHandler::RefCount() { return TimerWindow().RefCount(); }
+UINT_PTR TSimpleTimerHandler::Register(TSimpleTimer* timer) { return Timers().Add(timer); }
+void TSimpleTimerHandler::Forget(UINT_PTR id) { Timers().Remove(id); }
 
 TSimpleTimer::TSimpleTimer(unsigned intervalMs, TickHandler onTick)
-    : interval_(intervalMs), onTick_(std::move(onTick)) {
+    : id_(TSimpleTimerHandler::Register(this)), interval_(intervalMs), onTick_(std::move(onTick)) {
   TSimpleTimerHandler::AddRef();
 }
 
 TSimpleTimer::~TSimpleTimer() {
   Stop();
+  TSimpleTimerHandler::Forget(id_);
   TSimpleTimerHandler::Release();
 }
 
 bool TSimpleTimer::Start() {
   if (interval_ == 0) return false;
   if (running_) Stop();
-  running_ =
-      SetTimer(TSimpleTimerHandler::Window(), reinterpret_cast<UINT_PTR>(this), interval_, nullptr) != 0;
+  running_ = SetTimer(TSimpleTimerHandler::Window(), id_, interval_, nullptr) != 0;
   return running_;
 }
 
 void TSimpleTimer::Stop() {
   if (!running_) return;
-  KillTimer(TSimpleTimerHandler::Window(), reinterpret_cast<UINT_PTR>(this));
+  KillTimer(TSimpleTimerHandler::Window(), id_);
   running_ = false;
 }
 

@@ -20,6 +20,8 @@ class TSimpleTimer {
   void Stop();
   bool Running() const { return running_; }
   unsigned Interval() const { return interval_; }
+  // The event id of its WM_TIMER messages.
+  UINT_PTR Id() const { return id_; }
   // A running timer restarts with the new interval; 0 stops its ticks.
   void SetInterval(unsigned intervalMs);
 
@@ -27,6 +29,7 @@ class TSimpleTimer {
   void Tick();
 
  private:
+  UINT_PTR id_;
   unsigned interval_;
   bool running_ = false;
   TickHandler onTick_;
@@ -38,4 +41,9 @@ class TSimpleTimerHandler {
   static void Release();
   static HWND Window();
   static int RefCount();
+
+  // The event id of a live timer, not derived from its address; Forget it
+  // when the timer goes.
+  static UINT_PTR Register(TSimpleTimer* timer);
+  static void Forget(UINT_PTR id);
 };

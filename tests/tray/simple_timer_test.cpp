@@ -1,6 +1,7 @@
 #include "tray/simple_timer.h"
 
 #include <memory>
+#include <optional>
 
 #include "tray_test_support.h"
 
@@ -53,6 +54,29 @@ TEST(SimpleTimer, NewIntervalRestartsARunningTimerAndZeroStopsIt) {
   int at = ticks;
   PumpFor(100);
   EXPECT_EQ(ticks, at);
+}
+
+// Any program may post WM_TIMER to the shared window: only a running timer
+// that holds the event id ticks, and ids are not addresses.
+TEST(SimpleTimerHandler, TimerMessagesTickOnlyTheRunningTimerThatHoldsTheId) {
+  int ticks = 0;
+  TSimpleTimer keeper(5000, [](TSimpleTimer*) { ADD_FAILURE() << "keeper ticked"; });
+  std::optional<TSimpleTimer> timer(std::in_place, 5000, nullptr);
+  const UINT_PTR goneId = timer->Id();
+  timer.emplace(5000, [&](TSimpleTimer*) { ++ticks; });  // at the gone timer's address
+  EXPECT_NE(timer->Id(), goneId);
+  EXPECT_NE(timer->Id(), keeper.Id());
+
+  HWND window = TSimpleTimerHandler::Window();
+  const WPARAM strangers[] = {0,          goneId,     timer->Id() + 100, reinterpret_cast<WPARAM>(&*timer),
+                              ~WPARAM{0}, timer->Id()};  // the last one holds it, but is not running
+  for (WPARAM stranger : strangers) PostMessageA(window, WM_TIMER, stranger, 0);
+  PumpFor(50);
+  EXPECT_EQ(ticks, 0);
+  ASSERT_TRUE(timer->Start());
+  PostMessageA(window, WM_TIMER, timer->Id(), 0);
+  PumpFor(50);
+  EXPECT_EQ(ticks, 1);
 }
 
 TEST(SimpleTimerHandler, WindowLivesFromFirstTimerToLast) {
