@@ -1,5 +1,7 @@
 #include <cstddef>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "toolkit/popup_menu.h"
@@ -10,29 +12,40 @@ namespace {
 
 testing::Environment* const kApplication = testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
-TEST(TrayRecord, WideVersionTwoLayoutOn32Bits) {
-  EXPECT_EQ(kNotifyIconRecordSize, 936u);
-  EXPECT_EQ(offsetof(NOTIFYICONDATAW, hWnd), 4u);
-  EXPECT_EQ(offsetof(NOTIFYICONDATAW, uID), 8u);
-  EXPECT_EQ(offsetof(NOTIFYICONDATAW, uFlags), 12u);
-  EXPECT_EQ(offsetof(NOTIFYICONDATAW, uCallbackMessage), 16u);
-  EXPECT_EQ(offsetof(NOTIFYICONDATAW, hIcon), 20u);
-  EXPECT_EQ(offsetof(NOTIFYICONDATAW, szTip), 24u);
-  EXPECT_EQ(offsetof(NOTIFYICONDATAW, dwState), 280u);
-  EXPECT_EQ(offsetof(NOTIFYICONDATAW, szInfo), 288u);
-  EXPECT_EQ(offsetof(NOTIFYICONDATAW, uTimeout), 800u);
-  EXPECT_EQ(offsetof(NOTIFYICONDATAW, szInfoTitle), 804u);
-  EXPECT_EQ(offsetof(NOTIFYICONDATAW, dwInfoFlags), 932u);
+// The version-2 record as this architecture's shell reads it.
+#ifdef _WIN64
+constexpr DWORD kRecordSize = 952;
+#else
+constexpr DWORD kRecordSize = 936;
+#endif
+
+TEST(TrayRecord, WideVersionTwoLayoutOfThisArchitecture) {
+  EXPECT_EQ(kNotifyIconRecordSize, kRecordSize);
+#ifdef _WIN64
+  // Handles are 8 bytes and aligned to 8.
+  const size_t expected[] = {8, 16, 20, 24, 32, 40, 296, 304, 816, 820, 948};
+#else
+  const size_t expected[] = {4, 8, 12, 16, 20, 24, 280, 288, 800, 804, 932};
+#endif
+  const size_t actual[] = {
+      offsetof(NOTIFYICONDATAW, hWnd),        offsetof(NOTIFYICONDATAW, uID),
+      offsetof(NOTIFYICONDATAW, uFlags),      offsetof(NOTIFYICONDATAW, uCallbackMessage),
+      offsetof(NOTIFYICONDATAW, hIcon),       offsetof(NOTIFYICONDATAW, szTip),
+      offsetof(NOTIFYICONDATAW, dwState),     offsetof(NOTIFYICONDATAW, szInfo),
+      offsetof(NOTIFYICONDATAW, uTimeout),    offsetof(NOTIFYICONDATAW, szInfoTitle),
+      offsetof(NOTIFYICONDATAW, dwInfoFlags),
+  };
+  for (size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(actual[i], expected[i]) << "field " << i;
 }
 
 TEST(TrayIcon, ConstructionFillsTheRecordAndAsksNothing) {
   ShellRecorder shell;
   TTrayIcon icon(nullptr);
   NOTIFYICONDATAW r = icon.RecordSnapshot();
-  EXPECT_EQ(r.cbSize, 936u);
+  EXPECT_EQ(r.cbSize, kRecordSize);
   EXPECT_EQ(r.hWnd, TTrayIconHandler::Window());
   EXPECT_NE(r.hWnd, nullptr);
-  EXPECT_EQ(r.uID, static_cast<UINT>(reinterpret_cast<UINT_PTR>(&icon)));
+  EXPECT_NE(r.uID, 0u);
   EXPECT_EQ(r.uFlags, 7u);
   EXPECT_EQ(r.uCallbackMessage, 2048u);
   EXPECT_EQ(r.hIcon, nullptr);
@@ -55,7 +68,7 @@ TEST(TrayIcon, AddModifyDeleteCarryTheRecordAndReportTheShellsAnswer) {
   ASSERT_EQ(Messages(requests), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_DELETE}));
   EXPECT_EQ(Utf8(requests[1].record.szTip), "Pondix Screenshot Loader");
   for (const auto& r : requests) {
-    EXPECT_EQ(r.record.cbSize, 936u);
+    EXPECT_EQ(r.record.cbSize, kRecordSize);
     EXPECT_EQ(r.record.uFlags, 7u);
   }
   icon.reset();
@@ -143,6 +156,42 @@ TEST(TrayIconHandler, OneWindowSharedByAllIconsAndDestroyedWithTheLast) {
   second.reset();
   EXPECT_FALSE(IsWindow(shared));
   EXPECT_EQ(TTrayIconHandler::Window(), nullptr);
+}
+
+// Any program may post to the shared window, so an identifier is looked up
+// among live components: a stranger's number, or a gone component's, reaches
+// nothing, and a component made at a gone one's address gets a new number.
+TEST(TrayIconHandler, CallbacksReachOnlyTheLiveComponentThatHoldsTheIdentifier) {
+  ShellRecorder shell;
+  TTrayIcon keeper(nullptr);  // keeps the shared window while the other is made anew
+  std::optional<TTrayIcon> icon(std::in_place, nullptr);
+  const UINT goneId = icon->RecordSnapshot().uID;
+  icon.emplace(nullptr);
+  const UINT id = icon->RecordSnapshot().uID;
+  EXPECT_NE(id, goneId);
+  EXPECT_NE(id, keeper.RecordSnapshot().uID);
+
+  int presses = 0;
+  keeper.OnMouseDown = [&](TTrayIcon*, TMouseButton, TShiftState, int, int) {
+    ADD_FAILURE() << "keeper acted";
+  };
+  icon->OnMouseDown = [&](TTrayIcon*, TMouseButton, TShiftState, int, int) { ++presses; };
+  const WPARAM strangers[] = {
+      0,
+      goneId,
+      id + 100,
+      0x12345678,
+      ~WPARAM{0},
+      reinterpret_cast<WPARAM>(&*icon),
+      WPARAM{id} | (WPARAM{1} << (8 * sizeof(WPARAM) - 1)),  // cut to 32 bits it would be the live one
+  };
+  HWND shared = TTrayIconHandler::Window();
+  for (WPARAM stranger : strangers) PostMessageA(shared, kTrayCallbackMessage, stranger, WM_MBUTTONDOWN);
+  PumpFor(50);
+  EXPECT_EQ(presses, 0);
+  PostMessageA(shared, kTrayCallbackMessage, id, WM_MBUTTONDOWN);
+  PumpFor(50);
+  EXPECT_EQ(presses, 1);
 }
 
 TEST(TrayIcon, TaskbarCreatedAddsAVisibleIconAgain) {
