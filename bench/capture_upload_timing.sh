@@ -4,15 +4,17 @@
 # into the picture written (grab, encoding, file) and the upload after it.
 #   capture_upload_timing.sh [RUNS]   (runs inside scripts/wine-run.sh itself,
 #   with a loopback of its own, so the service port clashes with no test's)
+# PSL_BENCH_ARCH=win32 times the 32-bit build instead of the 64-bit one.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+arch=${PSL_BENCH_ARCH:-win64}
 if [ -z "${WINEPREFIX:-}" ]; then
   export PSL_WINE_SCREEN=1600x1000
-  exec bash "$top/scripts/wine-run.sh" --mode compositor --timeout 900 --own-loopback bash "$0" "$@"
+  exec bash "$top/scripts/wine-run.sh" --arch "$arch" --mode compositor --timeout 900 --own-loopback bash "$0" "$@"
 fi
 source "$top/scripts/config.sh"
 runs=${1:-8}
-build="$top/build/win32"
+build="$top/build/$arch"
 work=$(mktemp -d "$build/timing.XXXXXX")
 storage="$work/pictures"
 mkdir -p "$work/cwd" "$work/app"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Configures (once) and builds incrementally: build/native and build/win32.
-#   build.sh [native|win32|asan|tsan|fuzz]...   (default: native win32)
+# Configures (once) and builds incrementally.
+#   build.sh [native|win64|win32|asan|tsan|fuzz]...   (default: native win64)
+# win64 is the primary Windows build (x86_64), win32 the one for 32-bit Windows.
 # Tests and the run command build against the reference service on loopback.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,15 +27,15 @@ configure_and_build() {
 }
 
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(native win32)
+[ ${#targets[@]} -gt 0 ] || targets=(native win64)
 for t in "${targets[@]}"; do
   case "$t" in
     native) configure_and_build "$top/build/native" ;;
     asan) configure_and_build "$top/build/native-asan" -DPSL_SANITIZE=address,undefined ;;
     tsan) configure_and_build "$top/build/native-tsan" -DPSL_SANITIZE=thread ;;
     fuzz) configure_and_build "$top/build/fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DPSL_FUZZ=ON ;;
-    win32) configure_and_build "$top/build/win32" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
-      -DCMAKE_CROSSCOMPILING_EMULATOR="$top/scripts/wine-run.sh" ;;
+    win64) configure_and_build "$top/build/win64" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" ;;
+    win32) configure_and_build "$top/build/win32" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" ;;
     *) echo "build.sh: unknown build '$t'" >&2; exit 2 ;;
   esac
 done

@@ -5,13 +5,20 @@
 #   makes one capture as a user would and shows where the link and picture went.
 # Not in Wine's virtual desktop: it draws the translucent veil opaque, so the
 # screen copy would hold the veil instead of the screen.
+# Runs the 64-bit build; PSL_RUN_ARCH=win32 runs the 32-bit one instead.
 # Installs what is missing and builds incrementally first.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/config.sh"
+source "$top/scripts/wine-arch.sh"
+arch=${PSL_RUN_ARCH:-win64}
 
 bash "$top/scripts/setup.sh"
-bash "$top/scripts/build.sh" win32
+if [ "$arch" = win32 ] && why=$(psl_why_no_win32); then
+  echo "run: cannot run the 32-bit build: $why" >&2
+  exit 1
+fi
+bash "$top/scripts/build.sh" "$arch"
 
 storage="$top/build/run/pictures"
 mkdir -p "$storage"
@@ -24,10 +31,11 @@ echo "service: http://$PSL_TEST_SERVICE_HOST/ (pictures in $storage)"
 # keeps them, as an installation would, and out of the build.
 app="$top/build/run/app"
 mkdir -p "$app"
-cp --remove-destination "$top/build/win32/PondixScreenLoader.exe" "$app/"
+cp --remove-destination "$top/build/$arch/PondixScreenLoader.exe" "$app/"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  export WINEPREFIX="$top/build/wine/user" WINEARCH=win32 WINEDEBUG=-all
+  PATH="$(psl_wine_path "$arch"):$PATH"
+  export PATH WINEPREFIX="$top/build/wine/$arch/user" WINEARCH=$arch WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
   cd "$top/build/run"
@@ -38,5 +46,5 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 # The service runs outside the run, so the run shares the machine's network.
-PSL_WINE_OWN_LOOPBACK=0 bash "$top/scripts/wine-run.sh" --mode compositor --timeout "${PSL_RUN_SECONDS:-600}" \
-  bash "$top/scripts/run-headless.sh" "$top/build/win32" "$storage" "$app/PondixScreenLoader.exe"
+PSL_WINE_OWN_LOOPBACK=0 bash "$top/scripts/wine-run.sh" --arch "$arch" --mode compositor --timeout "${PSL_RUN_SECONDS:-600}" \
+  bash "$top/scripts/run-headless.sh" "$top/build/$arch" "$storage" "$app/PondixScreenLoader.exe"

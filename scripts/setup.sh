@@ -1,35 +1,55 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need, then builds the Windows-side
-# libraries (libjpeg, GoogleTest) from Debian's own sources.
-# Idempotent and quiet when everything is already there.
+# libraries (libjpeg, GoogleTest) from Debian's own sources for both Windows
+# architectures. 32-bit Wine is installed only where the host executes 32-bit
+# code, and going without it is no failure: the 32-bit Windows tests are then
+# skipped. Idempotent and quiet when everything is already there.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 deps="$top/build/deps"
+source "$top/scripts/wine-arch.sh"
 
 packages=(
   cmake g++ make ninja-build clang clang-format libclang-rt-14-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs googletest libgtest-dev libbenchmark-dev
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 nasm
-  wine wine32:i386 xvfb xcompmgr xdotool x11-utils xclip imagemagick
+  wine wine64 xvfb xcompmgr xdotool x11-utils xclip imagemagick
   php-cli curl dpkg-dev procps iproute2
 )
 
-missing=()
-have_i386=0
-dpkg --print-foreign-architectures | grep -qx i386 && have_i386=1
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup: installing ${missing[*]}"
-  [ "$have_i386" = 1 ] || dpkg --add-architecture i386
+missing_of() {
+  local p
+  for p; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+
+apt_install() {  # quiet unless the install fails
+  local log
   log=$(mktemp)
-  if ! { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}"; } >"$log" 2>&1; then
+  # One stale list (a mirror in mid-sync) fails the update but leaves the
+  # others usable: the install then says whether what we need is there.
+  apt-get update -qq >"$log" 2>&1 || echo "setup: apt-get update reported errors; installing from the lists it has" >&2
+  if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >>"$log" 2>&1; then
     cat "$log" >&2
-    exit 1
+    rm -f "$log"
+    return 1
   fi
   rm -f "$log"
+}
+
+mapfile -t missing < <(missing_of "${packages[@]}")
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  apt_install "${missing[@]}"
+fi
+
+if psl_host_runs_i386 && [ -n "$(missing_of wine32:i386)" ]; then
+  echo "setup: installing wine32:i386"
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  apt_install wine32:i386 2>/dev/null ||
+    echo "setup: wine32:i386 could not be installed; the 32-bit Windows tests will be skipped" >&2
 fi
 
 # Source entries mirroring the machine's binary ones, so that apt-get source
@@ -44,34 +64,44 @@ enable_sources() {
       sed -e 's/^deb /deb-src /' >/etc/apt/sources.list.d/psl-deb-src.list
     touch "$list"
   fi
-  apt-get update -qq
+  apt-get update -qq >/dev/null 2>&1 || true
 }
 
-toolchain="$top/cmake/mingw-i686.cmake"
+jpeg_source() {  # prints the unpacked libjpeg-turbo source folder
+  local src="$deps/src"
+  if ! find "$src" -maxdepth 1 -type d -name 'libjpeg-turbo-*' 2>/dev/null | grep -q .; then
+    enable_sources
+    mkdir -p "$src"
+    # apt fetches as its own unprivileged user where it may write.
+    id _apt >/dev/null 2>&1 && chown _apt "$src"
+    (cd "$src" && apt-get source -qq libjpeg-turbo >/dev/null)
+  fi
+  find "$src" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1
+}
 
-# libjpeg (jpeg62 API) for the Windows build.
-if [ ! -f "$deps/win32/lib/libjpeg.a" ]; then
-  echo "setup: building libjpeg-turbo for i686-w64-mingw32"
-  enable_sources
-  src="$deps/src"
-  mkdir -p "$src"
-  # apt fetches as its own unprivileged user where it may write.
-  id _apt >/dev/null 2>&1 && chown _apt "$src"
-  (cd "$src" && [ -d libjpeg-turbo-*/ ] 2>/dev/null || apt-get source -qq libjpeg-turbo >/dev/null)
-  jsrc=$(find "$src" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
-  cmake -S "$jsrc" -B "$deps/build-jpeg" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_INSTALL_PREFIX="$deps/win32" -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF \
-    -DCMAKE_BUILD_TYPE=Release -Wno-dev >/dev/null
-  cmake --build "$deps/build-jpeg" >/dev/null
-  cmake --install "$deps/build-jpeg" >/dev/null
-fi
+# libjpeg (jpeg62 API, with its SIMD code) and GoogleTest for one Windows
+# architecture, into build/deps/ARCH where that build's find_package looks.
+build_windows_deps() {  # build_windows_deps win64|win32 TOOLCHAIN
+  local arch=$1 toolchain=$2 prefix="$deps/$1"
+  if [ ! -f "$prefix/lib/libjpeg.a" ]; then
+    echo "setup: building libjpeg-turbo for $arch"
+    local jsrc
+    jsrc=$(jpeg_source)
+    cmake -S "$jsrc" -B "$deps/build-jpeg-$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+      -DCMAKE_INSTALL_PREFIX="$prefix" -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF \
+      -DCMAKE_BUILD_TYPE=Release -Wno-dev >/dev/null
+    cmake --build "$deps/build-jpeg-$arch" >/dev/null
+    cmake --install "$deps/build-jpeg-$arch" >/dev/null
+  fi
+  if [ ! -f "$prefix/lib/libgtest.a" ]; then
+    echo "setup: building GoogleTest for $arch"
+    cmake -S /usr/src/googletest -B "$deps/build-gtest-$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+      -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF \
+      -Dgtest_disable_pthreads=ON >/dev/null
+    cmake --build "$deps/build-gtest-$arch" >/dev/null
+    cmake --install "$deps/build-gtest-$arch" >/dev/null
+  fi
+}
 
-# GoogleTest for the Windows tests, from Debian's googletest sources.
-if [ ! -f "$deps/win32/lib/libgtest.a" ]; then
-  echo "setup: building GoogleTest for i686-w64-mingw32"
-  cmake -S /usr/src/googletest -B "$deps/build-gtest" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_INSTALL_PREFIX="$deps/win32" -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF \
-    -Dgtest_disable_pthreads=ON >/dev/null
-  cmake --build "$deps/build-gtest" >/dev/null
-  cmake --install "$deps/build-gtest" >/dev/null
-fi
+build_windows_deps win64 "$top/cmake/mingw-x86_64.cmake"
+build_windows_deps win32 "$top/cmake/mingw-i686.cmake"

@@ -3,8 +3,13 @@
 # Wine prefix on a private Xvfb display, with a time limit, and returns its exit
 # code. Cleans up only what it started.
 #
-#   wine-run.sh [--mode plain|desktop|compositor] [--timeout SECONDS] [--own-loopback] PROGRAM.exe [ARGS...]
-#   wine-run.sh [--mode ...] [--timeout ...] [--own-loopback] COMMAND [ARGS...]
+#   wine-run.sh [--arch win64|win32] [--mode plain|desktop|compositor] [--timeout SECONDS] [--own-loopback] PROGRAM.exe [ARGS...]
+#   wine-run.sh [--arch ...] [--mode ...] [--timeout ...] [--own-loopback] COMMAND [ARGS...]
+#
+# --arch (or PSL_WINE_ARCH; win64 unless set) picks the Wine of the program's
+# architecture: its loader, and booted templates of its own. A COMMAND finds
+# wine, wineboot and winepath of that architecture first on PATH. A win32 run on
+# a host that cannot run 32-bit code ends with 125 and one line saying why.
 #
 # plain:      no virtual desktop, no compositor (console tests, Win32 API tests).
 # desktop:    Wine's virtual desktop 1280x800 with a taskbar and notification area.
@@ -21,17 +26,19 @@
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 mode=${PSL_WINE_MODE:-plain}
+arch=${PSL_WINE_ARCH:-win64}
 limit=${PSL_WINE_TIMEOUT:-300}
 own_loopback=${PSL_WINE_OWN_LOOPBACK:-0}
 while [ $# -gt 0 ]; do
   case "$1" in
+    --arch) arch=$2; shift 2 ;;
     --mode) mode=$2; shift 2 ;;
     --timeout) limit=$2; shift 2 ;;
     --own-loopback) own_loopback=1; shift ;;
     *) break ;;
   esac
 done
-[ $# -gt 0 ] || { echo "usage: wine-run.sh [--mode M] [--timeout S] [--own-loopback] PROGRAM [ARGS...]" >&2; exit 2; }
+[ $# -gt 0 ] || { echo "usage: wine-run.sh [--arch A] [--mode M] [--timeout S] [--own-loopback] PROGRAM [ARGS...]" >&2; exit 2; }
 
 # The script runs again inside the new namespace, so that Xvfb, wineserver (which
 # opens the program's sockets and files) and the command all live there. It
@@ -41,7 +48,7 @@ done
 own_netns=0
 if [ "$own_loopback" = 1 ] && [ -z "${PSL_WINE_NETNS:-}" ]; then
   if unshare -n true 2>/dev/null; then
-    PSL_WINE_NETNS=$$ exec unshare -n -m -- bash "$0" --mode "$mode" --timeout "$limit" --own-loopback "$@"
+    PSL_WINE_NETNS=$$ exec unshare -n -m -- bash "$0" --arch "$arch" --mode "$mode" --timeout "$limit" --own-loopback "$@"
   fi
   echo "wine-run: no network namespace allowed here; running on the shared network" >&2
 elif [ "$own_loopback" = 1 ] && [ "$PSL_WINE_NETNS" = $$ ]; then
@@ -49,9 +56,24 @@ elif [ "$own_loopback" = 1 ] && [ "$PSL_WINE_NETNS" = $$ ]; then
   own_netns=1
 fi
 
-wineroot="$top/build/wine"
+source "$top/scripts/wine-arch.sh"
+case "$arch" in
+  win64) ;;
+  win32)
+    if why=$(psl_why_no_win32); then
+      echo "wine-run: cannot run 32-bit Windows programs: $why" >&2
+      exit 125
+    fi
+    ;;
+  *) echo "wine-run: unknown architecture '$arch' (win64 or win32)" >&2; exit 2 ;;
+esac
+PATH="$(psl_wine_path "$arch"):$PATH"
+WINELOADER=$(psl_wine_loader "$arch")
+export PATH WINELOADER
+
+wineroot="$top/build/wine/$arch"
 mkdir -p "$wineroot/runs"
-export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+export WINEARCH=$arch WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # Booted template prefixes, made once and then copied per run (hard links).
