@@ -133,7 +133,8 @@ int Usage() {
       "       wait-tip TEXT SECONDS | wait-gone CLASS SECONDS | visible CLASS | foreground |\n"
       "       layered CLASS | wait-shown CLASS SECONDS | wait-hidden CLASS SECONDS | press X Y [BUTTON] | "
       "move X1 Y1 X2 Y2 |\n"
-      "       release X Y [BUTTON] | message-box EXE SECONDS | box-ok EXE\n",
+      "       release X Y [BUTTON] | message-box EXE SECONDS | box-ok EXE | post EXE CLASS MSG WPARAM "
+      "LPARAM\n",
       stderr);
   return 2;
 }
@@ -176,6 +177,19 @@ int main(int argc, char** argv) {
       if (w.process == argv[2] && w.visible) ++n;
     std::printf("%d\n", n);
     return 0;
+  }
+  if (cmd == "post" &&
+      argc == 7) {  // post EXE CLASS MESSAGE WPARAM LPARAM, to each such window; prints how many
+    int posted = 0;
+    for (const Window& w : TopLevelWindows()) {
+      if (w.process != argv[2] || w.className != argv[3]) continue;
+      UINT message = static_cast<UINT>(std::strtoul(argv[4], nullptr, 0));
+      WPARAM wParam = static_cast<WPARAM>(std::strtoull(argv[5], nullptr, 0));
+      LPARAM lParam = static_cast<LPARAM>(std::strtoll(argv[6], nullptr, 0));
+      if (PostMessageA(w.handle, message, wParam, lParam)) ++posted;
+    }
+    std::printf("%d\n", posted);
+    return posted > 0 ? 0 : 1;
   }
   if (cmd == "exists" && argc == 3) return FindByClass(argv[2]) != nullptr ? 0 : 1;
   if (cmd == "close" && argc == 3) {

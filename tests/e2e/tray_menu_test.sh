@@ -39,6 +39,23 @@ sleep 1
 check "a middle click opens no menu" bash -c "! wine '$build/tests/e2e/psl_driver.exe' visible '#32768' >/dev/null 2>&1"
 check "and no overlay" bash -c "! wine '$build/tests/e2e/psl_driver.exe' visible TForm3 >/dev/null 2>&1"
 
+# Any program may post to the program's hidden windows. Tray callbacks (a
+# right-button press) and timer messages whose ids no component holds do
+# nothing; on 64 bits one id is the icon's own with a high bit set.
+pid=$(program_pid)
+ids=(0 7 0x12345678 0xffffffff)
+[ "$WINEARCH" = win64 ] && ids+=(0x100000001 0xfedcba9876543210)
+posts=0
+for id in "${ids[@]}"; do
+  posts=$((posts + $(driver post pondixscreenloader.exe TPUtilWindow 0x800 "$id" 0x204)))
+  posts=$((posts + $(driver post pondixscreenloader.exe TPUtilWindow 0x113 "$id" 0)))
+done
+echo "posted $posts stranger messages"
+sleep 1
+check "stranger messages reached the hidden windows" test "$posts" -ge $((2 * ${#ids[@]}))
+check "the program lives on after them" kill -0 "$pid"
+check "and opens no menu" bash -c "! wine '$build/tests/e2e/psl_driver.exe' visible '#32768' >/dev/null 2>&1"
+
 check "a right-button press opens the menu" open_menu
 read -r left menu_top right bottom <<<"$(driver visible '#32768')"
 echo "menu at $left,$menu_top-$right,$bottom"
