@@ -25,6 +25,7 @@ bool RunVersionCheck(const TVersionCheckSettings& settings, TStringList& version
   try {
     TNetHTTP http;
     http.ReadTimeout = settings.ReadTimeout;
+    http.ExchangeTimeout = settings.ExchangeTimeout;
     remote = http.HttpGetText(settings.VersionUrl);
   } catch (const ENetException&) {
     ui.ShowMessage(kServerUnavailableText);

@@ -12,9 +12,15 @@ extern const char* const kServerUnavailableText;
 extern const char* const kUpdateVersionText;
 
 struct TVersionCheckSettings {
+  // The check runs on the UI thread with the icon already shown: the whole
+  // exchange ends within this, which covers a connect that needs its SYN
+  // sent again and a reply of a few bytes on the slowest line.
+  static constexpr int kDefaultExchangeTimeout = 15000;
+
   std::string VersionUrl;  // the service's "/ver.txt"
   std::string VerPath;     // the file "ver" beside the executable
   int ReadTimeout = TNetHTTP::kDefaultReadTimeout;
+  int ExchangeTimeout = kDefaultExchangeTimeout;
 };
 
 // What the check needs of the user interface; each call returns when done.

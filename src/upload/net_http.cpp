@@ -125,12 +125,12 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
   if (request_.AcceptEncoding.find("identity") == std::string::npos)
     request_.AcceptEncoding += request_.AcceptEncoding.empty() ? "identity" : ", identity";
 
-  ConnectTo(uri.Host, port);
+  ConnectTo(uri.Host, port, TNetDeadline::In(ExchangeTimeout));
 
   TNetReplyReader reader(*socket_, RecvBufferSize);
   try {
     SendRequest(source);
-    TNetReplyLimits limits{MaxLineLength, MaxReplySize};
+    TNetReplyLimits limits{MaxLineLength, MaxReplySize, MaxHeaderSize, MaxInterimReplies};
     response_ = TNetHTTPResponse();
     std::string body = ReadReply(reader, response_, limits);
     response_.KeepAlive = WorkOutKeepAlive(reader.PeerClosed());
@@ -148,11 +148,15 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
   }
 }
 
-void TNetHTTP::ConnectTo(const std::string& host, std::uint16_t port) {
-  if (Connected() && SameTextIgnoringCase(host, connectedHost_) && port == connectedPort_) return;
+void TNetHTTP::ConnectTo(const std::string& host, std::uint16_t port, TNetDeadline deadline) {
+  if (Connected() && SameTextIgnoringCase(host, connectedHost_) && port == connectedPort_) {
+    socket_->SetDeadline(deadline);
+    return;
+  }
   Disconnect();
   std::uint32_t address = TNetSocket::ResolveIPv4(host);
   auto socket = std::make_unique<TNetSocket>();
+  socket->SetDeadline(deadline);
   socket->Connect(address, port, UseNagle, ConnectTimeout, ReadTimeout);
   socket_ = std::move(socket);
   connectedHost_ = host;

@@ -32,6 +32,9 @@ class TNetHTTP {
   // An idle wait, renewed by every byte: a slow line that moves keeps going,
   // a peer silent for this long is given up.
   static constexpr int kDefaultReadTimeout = 30000;
+  // The whole exchange, connect included: a 3 MiB picture needs only about
+  // 40 kbit/s to go within it, and no peer holds a worker for longer.
+  static constexpr int kDefaultExchangeTimeout = 600000;
 
   TNetHTTP();
   ~TNetHTTP();
@@ -48,18 +51,23 @@ class TNetHTTP {
   void Disconnect() noexcept;
 
   TNetHTTPProtocolVersion ProtocolVersion = TNetHTTPProtocolVersion::pv1_1;
-  int ConnectTimeout = kDefaultConnectTimeout;  // milliseconds, 0 for none
-  int ReadTimeout = kDefaultReadTimeout;        // milliseconds, 0 for none
+  int ConnectTimeout = kDefaultConnectTimeout;    // milliseconds, 0 for none
+  int ReadTimeout = kDefaultReadTimeout;          // milliseconds, 0 for none
+  int ExchangeTimeout = kDefaultExchangeTimeout;  // milliseconds, 0 for none
   std::size_t MaxLineLength = 16384;
   std::size_t RecvBufferSize = 32768;
   std::size_t SendBufferSize = 32768;
   bool UseNagle = true;
   // Far beyond any verdict or version text; a longer reply is refused.
   std::size_t MaxReplySize = 16u << 20;
+  // Real replies carry a few hundred bytes of headers and at most one
+  // "100 Continue"; these only stop a peer that never ends its head.
+  std::size_t MaxHeaderSize = 1u << 20;
+  int MaxInterimReplies = 32;
 
  private:
   std::string DoRequest(TNetHTTPMethod method, const std::string& url, TNetBaseStream* source);
-  void ConnectTo(const std::string& host, std::uint16_t port);
+  void ConnectTo(const std::string& host, std::uint16_t port, TNetDeadline deadline);
   void SendRequest(TNetBaseStream* source);
   std::string ComposeRequestHead() const;
   bool WorkOutKeepAlive(bool peerClosed) const;

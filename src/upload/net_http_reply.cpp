@@ -89,10 +89,12 @@ int ParseStatusCode(const std::string& statusLine) {
 }
 
 void ReadReplyHead(TNetReplyReader& reader, TNetHTTPResponse& response, const TNetReplyLimits& limits) {
-  do {
+  int interim = 0;
+  for (;;) {
     response.RawHeaders.Clear();
     response.ResponseText = reader.ReadLn(limits.MaxLineLength);
     response.ResponseCode = ParseStatusCode(response.ResponseText);
+    std::size_t headSize = response.ResponseText.size() + 2;
     for (;;) {
       std::string line;
       try {
@@ -101,10 +103,15 @@ void ReadReplyHead(TNetReplyReader& reader, TNetHTTPResponse& response, const TN
         break;  // a close ends the header block; the lines so far stand
       }
       if (line.empty()) break;
+      headSize += line.size() + 2;
+      if (headSize > limits.MaxHeaderSize) throw ENetMaxHeaderSizeExceeded("Max header size exceeded.");
       response.RawHeaders.Add(std::move(line));
     }
     TakeReplyFields(response);
-  } while (response.ResponseCode == 100);
+    if (response.ResponseCode != 100) return;
+    if (++interim > limits.MaxInterimReplies)
+      throw ENetMaxInterimRepliesExceeded("Max interim replies exceeded.");
+  }
 }
 
 void ReadReplyBody(TNetReplyReader& reader, const TNetHTTPResponse& response, std::string& sink,

@@ -12,6 +12,10 @@
 struct TNetReplyLimits {
   std::size_t MaxLineLength = 16384;
   std::size_t MaxReplySize = 16u << 20;
+  // The bytes of one reply's status line and header block, line ends counted.
+  std::size_t MaxHeaderSize = 1u << 20;
+  // "100 Continue" replies skipped before the real one.
+  int MaxInterimReplies = 32;
 };
 
 // The second blank-separated word of the status line as an integer, else -1.
@@ -19,8 +23,9 @@ int ParseStatusCode(const std::string& statusLine);
 // An optionally signed decimal integer, else fallback.
 std::int64_t ParseInteger(const std::string& text, std::int64_t fallback);
 
-// Status line and header block, skipping any number of 100 replies; fills
-// the reply fields. A close inside the header block ends the block.
+// Status line and header block, skipping up to MaxInterimReplies 100 replies;
+// fills the reply fields. A close inside the header block ends the block.
+// Raises ENetMaxHeaderSizeExceeded or ENetMaxInterimRepliesExceeded.
 void ReadReplyHead(TNetReplyReader& reader, TNetHTTPResponse& response, const TNetReplyLimits& limits);
 // The body by Content-Length, chunks or close, appended to sink.
 void ReadReplyBody(TNetReplyReader& reader, const TNetHTTPResponse& response, std::string& sink,

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "upload/net_exceptions.h"
 #include "upload/net_header_list.h"
 
 namespace {
@@ -23,6 +24,27 @@ void TNetSocketLayer::Release() noexcept {
 int TNetSocketLayer::UseCount() noexcept {
   std::lock_guard<std::mutex> guard(layerLock);
   return layerUses;
+}
+
+TNetDeadline TNetDeadline::In(int milliseconds) {
+  TNetDeadline deadline;
+  if (milliseconds > 0) {
+    deadline.set_ = true;
+    deadline.end_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  }
+  return deadline;
+}
+
+TNetDeadline::Wait TNetDeadline::Limit(int idleMs) const {
+  if (!set_) return {idleMs > 0 ? idleMs : -1, false};
+  auto left = std::chrono::ceil<std::chrono::milliseconds>(end_ - std::chrono::steady_clock::now()).count();
+  if (left <= 0) throw ENetExchangeTimeout("Exchange timed out.");
+  if (idleMs > 0 && idleMs <= left) return {idleMs, false};
+  return {static_cast<int>(left), true};
+}
+
+void TNetDeadline::RaiseIfDeadline(const Wait& wait) {
+  if (wait.byDeadline) throw ENetExchangeTimeout("Exchange timed out.");
 }
 
 bool ParseDottedIPv4(const std::string& text, std::uint32_t& address) {

@@ -2,6 +2,7 @@
 // The seam between the HTTP client and the platform's sockets: the
 // process-wide sockets library and one blocking IPv4 TCP connection.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -38,6 +39,30 @@ class TNetByteSource {
   virtual std::size_t ReceiveSome(char* buffer, std::size_t capacity) = 0;
 };
 
+// When a whole exchange must be over, so that a peer that trickles bytes
+// cannot hold a thread however often it renews the idle limit.
+class TNetDeadline {
+ public:
+  // No deadline.
+  TNetDeadline() = default;
+  // milliseconds <= 0: no deadline.
+  static TNetDeadline In(int milliseconds);
+
+  // One wait: the idle limit (0: none) or the time left, whichever is shorter.
+  struct Wait {
+    int milliseconds;  // -1: no limit
+    bool byDeadline;   // running out means the deadline has passed
+  };
+  // Raises ENetExchangeTimeout once the deadline has passed.
+  Wait Limit(int idleMs) const;
+  // After a wait ran out: raises ENetExchangeTimeout when the deadline set it.
+  static void RaiseIfDeadline(const Wait& wait);
+
+ private:
+  bool set_ = false;
+  std::chrono::steady_clock::time_point end_{};
+};
+
 // A dotted IPv4 address in host byte order, or false for anything else.
 bool ParseDottedIPv4(const std::string& text, std::uint32_t& address);
 
@@ -53,8 +78,11 @@ class TNetSocket : public TNetByteSource {
   // The result is in host byte order.
   static std::uint32_t ResolveIPv4(const std::string& host);
 
-  // Blocking connect bounded by connectTimeoutMs (0: the system's own limit).
-  // readTimeoutMs bounds every later wait for data or for send room (0: none).
+  // Bounds every later wait, the connect's included, besides its own limit.
+  void SetDeadline(TNetDeadline deadline) noexcept { deadline_ = deadline; }
+  // Connect bounded by connectTimeoutMs (0: the system's own limit).
+  // readTimeoutMs bounds every later wait for data or for send room (0: none):
+  // it measures time without progress, renewed by every byte that moves.
   void Connect(std::uint32_t address, std::uint16_t port, bool useNagle, int connectTimeoutMs,
                int readTimeoutMs);
   void SendAll(const char* data, std::size_t size);
@@ -70,4 +98,5 @@ class TNetSocket : public TNetByteSource {
   TNetSocketLayerUse layer_;
   std::intptr_t handle_;
   int readTimeoutMs_ = 0;
+  TNetDeadline deadline_;
 };

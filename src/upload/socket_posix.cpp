@@ -106,16 +106,18 @@ int ToSocketErrorNumber(int error) {
 
 [[noreturn]] void RaiseLastSocketError() { RaiseSocketError(ToSocketErrorNumber(errno)); }
 
-// poll() for one event; false when the time ran out. 0 ms waits without limit.
+// poll() for one event; false when the time ran out. -1 ms waits without limit.
 bool WaitFor(int fd, short events, int timeoutMs) {
   pollfd entry{fd, events, 0};
   for (;;) {
-    int n = ::poll(&entry, 1, timeoutMs > 0 ? timeoutMs : -1);
+    int n = ::poll(&entry, 1, timeoutMs);
     if (n > 0) return true;
     if (n == 0) return false;
     if (errno != EINTR) RaiseLastSocketError();
   }
 }
+
+bool WouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK; }
 
 }  // namespace
 
@@ -154,37 +156,42 @@ void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagl
   if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) RaiseLastSocketError();
   int noDelay = useNagle ? 0 : 1;
   if (::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay) != 0) RaiseLastSocketError();
-  if (readTimeoutMs > 0) {
-    // Bounds a send that waits for room in the buffer; it then fails with EAGAIN.
-    timeval limit{readTimeoutMs / 1000, (readTimeoutMs % 1000) * 1000};
-    if (::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) != 0) RaiseLastSocketError();
-  }
 
-  int flags = ::fcntl(fd, F_GETFL);
-  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  // Non-blocking for good: every wait is a poll within the idle limit and
+  // the deadline, and a send never blocks past them.
+  if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) RaiseLastSocketError();
   sockaddr_in remote{};
   remote.sin_family = AF_INET;
   remote.sin_port = htons(port);
   remote.sin_addr.s_addr = htonl(address);
   if (::connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
     if (errno != EINPROGRESS) RaiseLastSocketError();
-    if (!WaitFor(fd, POLLOUT, connectTimeoutMs)) throw ENetConnectTimeout("Connect timed out.");
+    TNetDeadline::Wait wait = deadline_.Limit(connectTimeoutMs);
+    if (!WaitFor(fd, POLLOUT, wait.milliseconds)) {
+      TNetDeadline::RaiseIfDeadline(wait);
+      throw ENetConnectTimeout("Connect timed out.");
+    }
     int error = 0;
     socklen_t length = sizeof error;
     if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) RaiseLastSocketError();
     if (error != 0) RaiseSocketError(ToSocketErrorNumber(error));
   }
-  ::fcntl(fd, F_SETFL, flags);
 }
 
 void TNetSocket::SendAll(const char* data, std::size_t size) {
   if (handle_ == kNoSocket) RaiseSocketError(ToSocketErrorNumber(ENOTCONN));
   while (size > 0) {
-    ssize_t n = ::send(static_cast<int>(handle_), data, size, MSG_NOSIGNAL);
+    int fd = static_cast<int>(handle_);
+    ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
     if (n < 0) {
       if (errno == EINTR) continue;
-      if (errno == EAGAIN || errno == EWOULDBLOCK) RaiseSocketError(kSocketTimedOut);
-      RaiseLastSocketError();
+      if (!WouldBlock()) RaiseLastSocketError();
+      TNetDeadline::Wait wait = deadline_.Limit(readTimeoutMs_);
+      if (!WaitFor(fd, POLLOUT, wait.milliseconds)) {
+        TNetDeadline::RaiseIfDeadline(wait);
+        RaiseSocketError(kSocketTimedOut);
+      }
+      continue;
     }
     data += n;
     size -= static_cast<std::size_t>(n);
@@ -194,11 +201,15 @@ void TNetSocket::SendAll(const char* data, std::size_t size) {
 std::size_t TNetSocket::ReceiveSome(char* buffer, std::size_t capacity) {
   if (handle_ == kNoSocket) RaiseSocketError(ToSocketErrorNumber(ENOTCONN));
   int fd = static_cast<int>(handle_);
-  if (!WaitFor(fd, POLLIN, readTimeoutMs_)) throw ENetReadTimeout("Read Timeout");
   for (;;) {
+    TNetDeadline::Wait wait = deadline_.Limit(readTimeoutMs_);
+    if (!WaitFor(fd, POLLIN, wait.milliseconds)) {
+      TNetDeadline::RaiseIfDeadline(wait);
+      throw ENetReadTimeout("Read Timeout");
+    }
     ssize_t n = ::recv(fd, buffer, capacity, 0);
     if (n >= 0) return static_cast<std::size_t>(n);
-    if (errno != EINTR) RaiseLastSocketError();
+    if (errno != EINTR && !WouldBlock()) RaiseLastSocketError();
   }
 }
 

@@ -86,7 +86,7 @@ std::uint32_t HostToNet32(std::uint32_t v) {
   return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
 }
 
-// select() on one socket; false when the time ran out. 0 ms waits without limit.
+// select() on one socket; false when the time ran out. -1 ms waits without limit.
 // Returns which set fired through the flags.
 bool WaitFor(SOCKET s, bool forWrite, int timeoutMs, bool* failed) {
   fd_set ready;
@@ -97,7 +97,7 @@ bool WaitFor(SOCKET s, bool forWrite, int timeoutMs, bool* failed) {
   broken.fd_array[0] = s;
   timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
   int n = ws.select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, forWrite ? &broken : nullptr,
-                    timeoutMs > 0 ? &limit : nullptr);
+                    timeoutMs >= 0 ? &limit : nullptr);
   if (n == SOCKET_ERROR) RaiseLastSocketError();
   if (failed != nullptr) *failed = forWrite && broken.fd_count > 0;
   return n > 0;
@@ -140,14 +140,10 @@ void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagl
   if (ws.setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay) ==
       SOCKET_ERROR)
     RaiseLastSocketError();
-  if (readTimeoutMs > 0) {
-    // Bounds a send that waits for room in the buffer; it then fails with 10060.
-    DWORD limit = static_cast<DWORD>(readTimeoutMs);
-    if (ws.setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit) ==
-        SOCKET_ERROR)
-      RaiseLastSocketError();
-  }
 
+  // Non-blocking for good: every wait is a select within the idle limit and
+  // the deadline. A blocking send would hold a whole piece, however long the
+  // peer takes to make room for it, where the limit is time without progress.
   u_long nonBlocking = 1;
   if (ws.ioctlsocket(s, FIONBIO, &nonBlocking) == SOCKET_ERROR) RaiseLastSocketError();
   sockaddr_in remote{};
@@ -158,7 +154,11 @@ void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagl
     int error = ws.WSAGetLastError();
     if (error != WSAEWOULDBLOCK) RaiseSocketError(error);
     bool failed = false;
-    if (!WaitFor(s, true, connectTimeoutMs, &failed)) throw ENetConnectTimeout("Connect timed out.");
+    TNetDeadline::Wait wait = deadline_.Limit(connectTimeoutMs);
+    if (!WaitFor(s, true, wait.milliseconds, &failed)) {
+      TNetDeadline::RaiseIfDeadline(wait);
+      throw ENetConnectTimeout("Connect timed out.");
+    }
     if (failed) {
       int soError = 0;
       int length = sizeof soError;
@@ -166,8 +166,6 @@ void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagl
       RaiseSocketError(soError != 0 ? soError : WSAECONNREFUSED);
     }
   }
-  nonBlocking = 0;
-  if (ws.ioctlsocket(s, FIONBIO, &nonBlocking) == SOCKET_ERROR) RaiseLastSocketError();
 }
 
 void TNetSocket::SendAll(const char* data, std::size_t size) {
@@ -175,7 +173,16 @@ void TNetSocket::SendAll(const char* data, std::size_t size) {
   while (size > 0) {
     int piece = size > 0x40000000u ? 0x40000000 : static_cast<int>(size);
     int n = ws.send(AsSocket(handle_), data, piece, 0);
-    if (n == SOCKET_ERROR) RaiseLastSocketError();
+    if (n == SOCKET_ERROR) {
+      int error = ws.WSAGetLastError();
+      if (error != WSAEWOULDBLOCK) RaiseSocketError(error);
+      TNetDeadline::Wait wait = deadline_.Limit(readTimeoutMs_);
+      if (!WaitFor(AsSocket(handle_), true, wait.milliseconds, nullptr)) {
+        TNetDeadline::RaiseIfDeadline(wait);
+        RaiseSocketError(kSocketTimedOut);
+      }
+      continue;
+    }
     data += n;
     size -= static_cast<std::size_t>(n);
   }
@@ -183,11 +190,18 @@ void TNetSocket::SendAll(const char* data, std::size_t size) {
 
 std::size_t TNetSocket::ReceiveSome(char* buffer, std::size_t capacity) {
   if (handle_ == kNoSocket) RaiseSocketError(WSAENOTCONN);
-  if (!WaitFor(AsSocket(handle_), false, readTimeoutMs_, nullptr)) throw ENetReadTimeout("Read Timeout");
   int piece = capacity > 0x40000000u ? 0x40000000 : static_cast<int>(capacity);
-  int n = ws.recv(AsSocket(handle_), buffer, piece, 0);
-  if (n == SOCKET_ERROR) RaiseLastSocketError();
-  return static_cast<std::size_t>(n);
+  for (;;) {
+    TNetDeadline::Wait wait = deadline_.Limit(readTimeoutMs_);
+    if (!WaitFor(AsSocket(handle_), false, wait.milliseconds, nullptr)) {
+      TNetDeadline::RaiseIfDeadline(wait);
+      throw ENetReadTimeout("Read Timeout");
+    }
+    int n = ws.recv(AsSocket(handle_), buffer, piece, 0);
+    if (n != SOCKET_ERROR) return static_cast<std::size_t>(n);
+    int error = ws.WSAGetLastError();
+    if (error != WSAEWOULDBLOCK) RaiseSocketError(error);
+  }
 }
 
 bool TNetSocket::IsOpen() const noexcept { return handle_ != kNoSocket; }

@@ -183,6 +183,51 @@ TEST(HttpClient, SilentPeerHitsTheReadLimit) {
   EXPECT_FALSE(client.Connected());
 }
 
+// A peer that never ends the head of its reply, or trickles it, ends the
+// exchange with an exception that names the bound, soon and with the memory
+// of one bounded head.
+TEST(HttpClient, HostilePeersEndTheExchangeWithTheirBound) {
+  const struct {
+    const char* what;
+    PeerExchange exchange;
+    const char* raised;
+    const char* message;
+  } cases[] = {
+      {"endless header lines",
+       {"HTTP/1.1 200 OK\r\n", true, false, "X-Flood: " + std::string(16000, 'x') + "\r\n"},
+       "ENetMaxHeaderSizeExceeded",
+       "Max header size exceeded."},
+      {"endless interim replies",
+       {"", true, false, "HTTP/1.1 100 Continue\r\n\r\n"},
+       "ENetMaxInterimRepliesExceeded",
+       "Max interim replies exceeded."},
+      {"a byte every 50 ms",
+       {"HTTP/1.1 200 OK\r\nX-Slow: ", true, false, "x", 50},
+       "ENetExchangeTimeout",
+       "Exchange timed out."},
+  };
+  for (const auto& c : cases) {
+    ScriptedPeer peer({c.exchange});
+    TNetHTTP client;
+    client.ReadTimeout = 1000;  // never reached: each peer keeps sending
+    client.ExchangeTimeout = 700;
+    auto started = std::chrono::steady_clock::now();
+    try {
+      client.HttpGetText(Url(peer, "/ver.txt"));
+      ADD_FAILURE() << c.what << ": nothing raised";
+    } catch (const ENetException& e) {
+      EXPECT_STREQ(e.ClassName(), c.raised) << c.what;
+      EXPECT_EQ(e.Message(), c.message) << c.what;
+    }
+    auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_LT(took, std::chrono::seconds(10)) << c.what;
+    if (std::string(c.raised) == "ENetExchangeTimeout") {
+      EXPECT_GE(took, std::chrono::milliseconds(650));
+    }
+    EXPECT_FALSE(client.Connected()) << c.what;
+  }
+}
+
 TEST(HttpClient, FailingStatusWithAStalledBodyStillReportsTheStatusAndDropsTheConnection) {
   ScriptedPeer peer({{"HTTP/1.1 404 Not Found\r\nContent-Length: 10\r\n\r\nabc", false}});
   TNetHTTP client;

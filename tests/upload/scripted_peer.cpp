@@ -42,10 +42,18 @@ std::intptr_t ListenOnLoopback(int backlog, std::uint16_t& port) {
   return s;
 }
 
+#ifdef _WIN32
+constexpr int kNoSignal = 0;
+#else
+constexpr int kNoSignal = MSG_NOSIGNAL;
+#endif
+
+// False once the client has gone; never a signal for it.
 bool SendAll(std::intptr_t s, const std::string& bytes) {
   std::size_t sent = 0;
   while (sent < bytes.size()) {
-    int n = ::send(s, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
+    int n =
+        static_cast<int>(::send(s, bytes.data() + sent, static_cast<int>(bytes.size() - sent), kNoSignal));
     if (n <= 0) return false;
     sent += static_cast<std::size_t>(n);
   }
@@ -170,6 +178,11 @@ void ScriptedPeer::Run() {
       break;
     }
     SendAll(connection, exchange.reply);
+    if (!exchange.repeat.empty()) {
+      auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+      while (!stop_ && std::chrono::steady_clock::now() < until && SendAll(connection, exchange.repeat))
+        std::this_thread::sleep_for(std::chrono::milliseconds(exchange.pauseMs));
+    }
     if (exchange.closeAfter) {
       CloseSocket(connection);
       connection = -1;

@@ -15,6 +15,10 @@ struct PeerExchange {
   std::string reply{};
   bool closeAfter = true;  // close the connection after the reply, else serve the next exchange on it
   bool silent = false;     // read the request and then say nothing until the peer is destroyed
+  // After the reply: these bytes again and again, pauseMs apart, until the
+  // client lets go or the peer is destroyed (20 s at most).
+  std::string repeat{};
+  int pauseMs = 0;
 };
 
 class ScriptedPeer {

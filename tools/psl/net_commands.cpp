@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/version_check.h"
 #include "build_config.h"
 #include "commands.h"
 #include "toolkit/exceptions.h"
@@ -70,6 +71,7 @@ int RunVersionCommand(const Args& args) {
   if (!ParseOptions(args, false, options) || !options.positional.empty()) return UsageError();
   try {
     TNetHTTP client;
+    client.ExchangeTimeout = TVersionCheckSettings::kDefaultExchangeTimeout;  // as the program's start-up
     WriteBytes(stdout, client.HttpGetText("http://" + options.host + "/ver.txt"));
     return kExitOk;
   } catch (const Exception& e) {
