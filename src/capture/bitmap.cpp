@@ -26,12 +26,13 @@ void TBitmap::SetSize(int width, int height) {
 }
 
 const std::uint8_t* TBitmap::ScanLine(int y) const {
-  if (y < 0 || y >= height_) throw EInvalidGraphicOperation("Scan line index out of range");
+  // A picture 0 wide has rows to count but no bytes to point at.
+  if (y < 0 || y >= height_ || !pixels_) throw EInvalidGraphicOperation("Scan line index out of range");
   return pixels_->data() + static_cast<std::size_t>(height_ - 1 - y) * BytesPerRow();
 }
 
 std::uint8_t* TBitmap::ScanLine(int y) {
-  if (y < 0 || y >= height_) throw EInvalidGraphicOperation("Scan line index out of range");
+  if (y < 0 || y >= height_ || !pixels_) throw EInvalidGraphicOperation("Scan line index out of range");
   Unshare();
   return pixels_->data() + static_cast<std::size_t>(height_ - 1 - y) * BytesPerRow();
 }

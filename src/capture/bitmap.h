@@ -35,7 +35,8 @@ class TBitmap {
   std::size_t ImageSize() const noexcept { return BytesPerRow() * static_cast<std::size_t>(height_); }
 
   // Row y counted from the top of the picture. Raises EInvalidGraphicOperation
-  // "Scan line index out of range" outside 0 .. Height() - 1.
+  // "Scan line index out of range" outside 0 .. Height() - 1, and for every
+  // row of a picture without pixels (Empty()).
   const std::uint8_t* ScanLine(int y) const;
   std::uint8_t* ScanLine(int y);
   // The whole pixel block, bottom row first; null when Empty().

@@ -234,11 +234,15 @@ TEST(Bitmap, RowsAreBottomUpBlueGreenRedAndPaddedToFourBytes) {
 }
 
 TEST(Bitmap, RowsOutsideThePictureRaiseScanLineIndexOutOfRange) {
-  TBitmap bitmap(4, 1);
-  for (int y : {-1, 1}) {
+  // A picture 0 wide has rows to count but no pixels: none of them may be touched.
+  const struct {
+    int width, height, y;
+  } cases[] = {{4, 1, -1}, {4, 1, 1}, {0, 5, 0}, {0, 5, 4}};
+  for (const auto& c : cases) {
+    TBitmap bitmap(c.width, c.height);
     try {
-      bitmap.ScanLine(y);
-      ADD_FAILURE() << "row " << y;
+      bitmap.ScanLine(c.y);
+      ADD_FAILURE() << c.width << "x" << c.height << " row " << c.y;
     } catch (const EInvalidGraphicOperation& e) {
       EXPECT_EQ(e.Message(), "Scan line index out of range");
     }

@@ -33,8 +33,9 @@ TBitmap ReadBmp(const std::vector<std::uint8_t>& f) {
   std::uint32_t pixelOffset = Le32(&f[10]);
   std::uint32_t headerSize = Le32(&f[14]);
   if (headerSize < 40) Invalid("Only BMP files with a Windows 3 or later header are read");
-  auto width = static_cast<std::int32_t>(Le32(&f[18]));
-  auto height = static_cast<std::int32_t>(Le32(&f[22]));
+  std::int64_t width = static_cast<std::int32_t>(Le32(&f[18]));
+  // Negated below: -2^31 must not overflow.
+  std::int64_t height = static_cast<std::int32_t>(Le32(&f[22]));
   std::uint16_t bitCount = Le16(&f[28]);
   std::uint32_t compression = Le32(&f[30]);
   if (bitCount != 24 || compression != 0) Invalid("Only uncompressed 24-bit BMP files are read");
@@ -42,14 +43,16 @@ TBitmap ReadBmp(const std::vector<std::uint8_t>& f) {
   if (topDown) height = -height;
   if (width < 0 || width > kMaxDimension || height > kMaxDimension) Invalid("BMP picture size is not valid");
 
-  std::size_t stride = TBitmap::BytesPerRow(width);
+  int w = static_cast<int>(width), h = static_cast<int>(height);
+  std::size_t stride = TBitmap::BytesPerRow(w);
   if (pixelOffset > f.size() ||
-      f.size() - pixelOffset < static_cast<unsigned long long>(stride) * static_cast<unsigned>(height))
+      f.size() - pixelOffset < static_cast<unsigned long long>(stride) * static_cast<unsigned>(h))
     Invalid("BMP file is truncated");
-  TBitmap bitmap(width, height);
+  TBitmap bitmap(w, h);
+  if (bitmap.Empty()) return bitmap;  // 0 wide or high: no pixels to copy
   // Both layouts pad rows to 4 bytes, so each row copies as it is.
-  for (int row = 0; row < height; ++row) {
-    int y = topDown ? row : height - 1 - row;
+  for (int row = 0; row < h; ++row) {
+    int y = topDown ? row : h - 1 - row;
     std::memcpy(bitmap.ScanLine(y), &f[pixelOffset + static_cast<std::size_t>(row) * stride], stride);
   }
   return bitmap;
@@ -113,6 +116,7 @@ TBitmap ReadPpm(const std::vector<std::uint8_t>& f) {
     scale[v] = static_cast<std::uint8_t>((v * 255 + maxValue / 2) / maxValue);
 
   TBitmap bitmap(width, height);
+  if (bitmap.Empty()) return bitmap;  // 0 wide or high: no pixels to read
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* in = &f[start + static_cast<std::size_t>(y) * rowBytes];
     std::uint8_t* out = bitmap.ScanLine(y);
@@ -129,7 +133,10 @@ TBitmap ReadPpm(const std::vector<std::uint8_t>& f) {
 }  // namespace
 
 TBitmap ReadImageFile(const std::string& fileName) {
-  std::vector<std::uint8_t> f = ReadWholeFile(fileName);
+  return DecodeImageFile(ReadWholeFile(fileName), fileName);
+}
+
+TBitmap DecodeImageFile(const std::vector<std::uint8_t>& f, const std::string& fileName) {
   if (f.size() >= 2 && f[0] == 'B' && f[1] == 'M') return ReadBmp(f);
   if (f.size() >= 2 && f[0] == 'P' && f[1] == '6') return ReadPpm(f);
   Invalid("\"" + fileName + "\" is neither a BMP nor a binary PPM picture");
