@@ -7,11 +7,15 @@
 
 void StartUploadWorker() {
   TUploadPorts ports;
-  ports.Shared = &Form1->Shared();
+  ports.Login = Form1->Shared().Login();
+  ports.FileName = Form1->Shared().ImageFileName();
+  ports.Shared = Form1->SharedOwner();
   ports.UploadUrl = ServiceAddress("/pic/upload.php");
-  ports.ShowBalloon = [](const std::string& title, const std::string& text, TBalloonIconKind kind,
-                         std::uint8_t timeoutSeconds) {
-    Form1->TrayIcon1->ShowBalloon(title, text, kind, timeoutSeconds);
+  // The icon goes with the main window at exit; a balloon after that is dropped.
+  ports.ShowBalloon = [gate = Form1->TrayGate(), icon = Form1->TrayIcon1](
+                          const std::string& title, const std::string& text, TBalloonIconKind kind,
+                          std::uint8_t timeoutSeconds) {
+    gate->Call([&] { icon->ShowBalloon(title, text, kind, timeoutSeconds); });
   };
   ports.CopyTextToClipboard = CopyTextToClipboard;
   TMyThread::Launch(std::move(ports));

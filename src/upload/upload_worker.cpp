@@ -22,11 +22,8 @@ std::string PostPicture(const TUploadPorts& ports, const std::string& login, con
 }  // namespace
 
 void RunUpload(const TUploadPorts& ports) {
-  // Copies: a capture made meanwhile changes neither.
-  std::string login = ports.Shared->Login();
-  std::string fileName = ports.Shared->ImageFileName();
-
-  std::string reply = PostPicture(ports, login, fileName);
+  const std::string& fileName = ports.FileName;
+  std::string reply = PostPicture(ports, ports.Login, fileName);
 
   if (reply.find("good") != std::string::npos) {
     if (ports.ShowBalloon)

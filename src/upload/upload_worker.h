@@ -4,15 +4,21 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/shared_fields.h"
 #include "toolkit/thread.h"
 #include "tray/balloon_kind.h"
 
-// What the worker reaches beyond the exchange itself.
+// What the worker reaches beyond the exchange itself. The inputs are copied
+// when the worker is launched, on the UI thread: a later capture, however
+// soon, changes neither. The shared fields are shared with the main window so
+// that a worker still running at exit writes into fields that still exist.
 struct TUploadPorts {
-  TSharedFields* Shared = nullptr;
+  std::string Login;
+  std::string FileName;  // this capture's picture
+  std::shared_ptr<TSharedFields> Shared;
   std::string UploadUrl;
   std::function<void(const std::string& title, const std::string& text, TBalloonIconKind kind,
                      std::uint8_t timeoutSeconds)>

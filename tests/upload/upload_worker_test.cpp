@@ -5,11 +5,10 @@
 #include "upload/upload_worker.h"
 
 #include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -29,7 +28,8 @@ class UploadWorker : public testing::Test {
  protected:
   TempFolder dir{"psl-worker"};
   std::string picture;
-  TSharedFields shared;
+  std::shared_ptr<TSharedFields> sharedOwner = std::make_shared<TSharedFields>();
+  TSharedFields& shared = *sharedOwner;
   Recorder seen;
 
   void SetUp() override {
@@ -41,9 +41,12 @@ class UploadWorker : public testing::Test {
     shared.SetLink("earlier link");
   }
 
+  // As the UI thread launches a worker: the inputs copied from the shared fields.
   TUploadPorts Ports(std::uint16_t port) {
     TUploadPorts ports;
-    ports.Shared = &shared;
+    ports.Login = shared.Login();
+    ports.FileName = shared.ImageFileName();
+    ports.Shared = sharedOwner;
     ports.UploadUrl = "http://127.0.0.1:" + std::to_string(port) + "/pic/upload.php";
     ports.ShowBalloon = [this](const std::string& title, const std::string& text, TBalloonIconKind kind,
                                std::uint8_t seconds) {
@@ -125,9 +128,13 @@ TEST_F(UploadWorker, FailedExchangesChangeNothingAndKeepTheFile) {
   EXPECT_TRUE(std::filesystem::exists(picture));
 }
 
-TEST_F(UploadWorker, SendsTheLoginAndTheFileItCopiedAtItsStart) {
+TEST_F(UploadWorker, SendsTheLoginAndTheFileItWasLaunchedWith) {
   ScriptedPeer peer({{Reply200("error")}});
-  RunUpload(Ports(peer.Port()));
+  TUploadPorts ports = Ports(peer.Port());
+  // A capture and a new login before the worker's thread gets to run.
+  shared.SetImageFileName(dir / "1.jpg");
+  shared.SetLogin("petya");
+  RunUpload(ports);
   auto requests = peer.Requests();
   ASSERT_EQ(requests.size(), 1u);
   const std::string& r = requests[0];
@@ -147,8 +154,9 @@ TEST_F(UploadWorker, AMissingPictureEndsTheBodySilently) {
   EXPECT_TRUE(seen.balloons.empty());
 }
 
-// Two workers, each with its own file, finishing together: each posts and
-// deletes its own file, the later write wins, nothing is torn (run under TSan too).
+// Two captures in quick succession: each worker posts and deletes its own
+// file whenever its thread starts, the later write wins, nothing is torn (run
+// under TSan too).
 TEST_F(UploadWorker, TwoWorkersFinishingTogether) {
   std::string second = dir / "777.jpg";
   std::ofstream(second, std::ios::binary) << "y";
@@ -161,13 +169,10 @@ TEST_F(UploadWorker, TwoWorkersFinishingTogether) {
     TUploadPorts ports;
   };
   Worker a(Ports(peerA.Port()));
-  a.Start();
-  // The second capture names its file while the first upload runs; the first
-  // worker has already copied its own name or will find it written after.
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
   shared.SetImageFileName(second);
   Worker b(Ports(peerB.Port()));
   b.Start();
+  a.Start();
   a.WaitFor();
   b.WaitFor();
   EXPECT_EQ(shared.TakeStatus(), "good");
