@@ -31,6 +31,11 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
   Timer1->SetEnabled(true);
 }
 
+// Upload workers may still run at exit. The icon they show balloons through
+// goes with the components after this body, so their late balloons are
+// dropped from here on; the shared fields they write are theirs too.
+TForm1::~TForm1() { trayGate_->Close(); }
+
 void TForm1::CreateMenu() {
   auto item = [this](TMenuItem& parent, const char* name, const char* caption,
                      void (TForm1::*handler)(TMenuItem*)) {
@@ -69,7 +74,7 @@ void TForm1::CreateParams(TCreateParams& params) {
 void TForm1::FormCreate() {
   if (!CheckVersion(versionList_)) return;
   RegisterAutostart();
-  LoadLogin(configList_, shared_);
+  LoadLogin(configList_, *shared_);
   RegisterHotKeyAndMinimize();
 }
 
@@ -114,4 +119,4 @@ void TForm1::N9Click(TMenuItem*) {
   Application->Terminate();
 }
 
-void TForm1::Timer1Timer(TTimer*) { ReportUploadStatus(shared_, *TrayIcon1); }
+void TForm1::Timer1Timer(TTimer*) { ReportUploadStatus(*shared_, *TrayIcon1); }

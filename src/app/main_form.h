@@ -2,11 +2,13 @@
 // The hidden main window: owner of the tray icon, its menu and the status
 // timer, keeper of the texts shared with the upload workers.
 
+#include <memory>
 #include <string>
 
 #include <windows.h>
 
 #include "app/shared_fields.h"
+#include "toolkit/call_gate.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
 #include "toolkit/string_list.h"
@@ -20,13 +22,18 @@ constexpr UINT kHotKeyKey = 'S';
 class TForm1 : public TForm {
  public:
   explicit TForm1(TComponent* owner);
+  ~TForm1() override;
 
   TTrayIcon* TrayIcon1;
   TPopupMenu* PopupMenu1;
   TMenuItem *N10, *N1, *N2, *N3, *N4, *Pondix1, *N5, *N6, *N7, *N8, *Lurnoru1, *N9;
   TTimer* Timer1;
 
-  TSharedFields& Shared() { return shared_; }
+  TSharedFields& Shared() { return *shared_; }
+  // For upload workers, which may outlive the window: the fields themselves,
+  // and the gate through which they reach the tray icon.
+  const std::shared_ptr<TSharedFields>& SharedOwner() const { return shared_; }
+  const std::shared_ptr<TCallGate>& TrayGate() const { return trayGate_; }
 
   void N10Click(TMenuItem* sender);
   void Pondix1Click(TMenuItem* sender);
@@ -50,7 +57,8 @@ class TForm1 : public TForm {
   void RegisterHotKeyAndMinimize();
   void CreateMenu();
 
-  TSharedFields shared_;
+  std::shared_ptr<TSharedFields> shared_ = std::make_shared<TSharedFields>();
+  std::shared_ptr<TCallGate> trayGate_ = std::make_shared<TCallGate>();
   TStringList versionList_;
   TStringList configList_;
 };
