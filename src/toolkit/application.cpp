@@ -55,6 +55,14 @@ void TApplication::Initialize() {
 void TApplication::AfterFormCreated(TForm* form) { form->AfterConstruction(); }
 
 void TApplication::Run() {
+  // A shortcut set to run maximised asks for it through the start-up info:
+  // the main form then shows maximised whatever state it was made in.
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  if (mainForm_ != nullptr && (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 &&
+      startup.wShowWindow == SW_SHOWMAXIMIZED)
+    mainForm_->SetWindowState(TWindowState::wsMaximized);
   if (mainForm_ != nullptr && ShowMainForm) {
     if (mainForm_->WindowState() == TWindowState::wsMinimized)
       Minimize();

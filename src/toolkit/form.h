@@ -34,6 +34,8 @@ class TForm : public TComponent {
   bool Visible() const;
   void Close();
   TWindowState WindowState() const { return windowState_; }
+  // The state in which Show shows it next.
+  void SetWindowState(TWindowState state) { windowState_ = state; }
 
   // Called once by the application after construction: loading finished, then FormCreate.
   void AfterConstruction();

@@ -191,6 +191,17 @@ int main(int argc, char** argv) {
     std::printf("%d\n", posted);
     return posted > 0 ? 0 : 1;
   }
+  if (cmd == "zoomed" &&
+      argc == 3) {  // a window of that class, shown or not, that was maximised: its caption
+    for (const Window& w : TopLevelWindows()) {
+      if (w.className != argv[2] || !IsZoomed(w.handle)) continue;
+      char caption[256] = {};
+      GetWindowTextA(w.handle, caption, sizeof caption);
+      std::puts(caption);
+      return 0;
+    }
+    return 1;
+  }
   if (cmd == "exists" && argc == 3) return FindByClass(argv[2]) != nullptr ? 0 : 1;
   if (cmd == "close" && argc == 3) {
     HWND h = FindByClass(argv[2]);

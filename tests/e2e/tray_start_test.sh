@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The program starts into the tray: icon with its tooltip, no visible window,
 # no taskbar button; a close request to the main window removes the icon and
-# ends the process; a restarted shell's broadcast leaves the icon in place.
+# ends the process; a start from a shortcut set to run maximised shows the
+# empty main window maximised, then goes to the tray with Alt+S working; a
+# restarted shell's broadcast leaves the icon in place.
 source "$(dirname "$0")/lib.sh"
 tip="Pondix Screenshot Loader"
 new_work tray-start
@@ -22,6 +24,21 @@ check "process ends" wait_until 15 bash -c "! kill -0 $pid 2>/dev/null"
 # process has been seen to leave the tooltip behind: give it a moment first.
 sleep 2
 check "icon removed" wait_until 10 no_tip "$tip"
+
+# The window is on screen only until it is first activated, so what is
+# checked afterwards is that it was maximised, and where the program went.
+wine start /max PondixScreenLoader.exe
+check "a maximised start shows the icon" driver wait-tip "$tip" 30
+sleep 1
+check "the main window was shown maximised with its caption" test "$(driver zoomed TForm1)" = Form1
+check "and went to the tray" test "$(driver visible-count pondixscreenloader.exe)" = 0
+driver alt-s
+check "Alt+S works from there" wait_until 5 driver visible TForm3
+driver close TForm3
+pid=$(program_pid)
+driver close TForm1
+check "that copy ends too" wait_until 15 bash -c "! kill -0 $pid 2>/dev/null"
+sleep 2
 
 # Under Wine the shell cannot be restarted without taking every window of the
 # desktop with it, so the re-add itself is tested in-process (tray tests); here
