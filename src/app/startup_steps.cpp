@@ -13,6 +13,7 @@ bool CheckVersion(TStringList& versionList) {
   ui.ShowMessage = ShowMessage;
   ui.OpenDownload = [] { OpenServicePage("/PondixScreenLoader.exe"); };
   ui.Terminate = [] { Application->Terminate(); };
+  ui.Ending = [] { return Application->TerminateRequested(); };
   TVersionCheckSettings settings;
   settings.VersionUrl = ServiceAddress("/ver.txt");
   settings.VerPath = FileBesideExecutable("ver");

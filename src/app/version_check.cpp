@@ -44,6 +44,8 @@ bool RunVersionCheck(const TVersionCheckSettings& settings, TStringList& version
   versionList.LoadFromFile(settings.VerPath);
   if (Trim(versionList.Strings(0)) != remote) {
     ui.ShowMessage(kUpdateVersionText);
+    // Told to end meanwhile: no browser, no new "ver", nothing after.
+    if (ui.Ending && ui.Ending()) return false;
     ui.OpenDownload();
     Record(versionList, remote, settings.VerPath);
   }

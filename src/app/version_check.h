@@ -28,9 +28,13 @@ struct TVersionCheckUi {
   std::function<void(const std::string& utf8Text)> ShowMessage;
   std::function<void()> OpenDownload;
   std::function<void()> Terminate;
+  // True once the program was told to end: the exit command can run from the
+  // tray menu while a message is shown.
+  std::function<bool()> Ending;
 };
 
-// False when the service could not be reached and the program is ending.
+// False when the service could not be reached and the program is ending, or
+// when the program was told to end while the update message was shown.
 // Failures of "ver" (cannot be read or written, no line) are raised.
 bool RunVersionCheck(const TVersionCheckSettings& settings, TStringList& versionList,
                      const TVersionCheckUi& ui);

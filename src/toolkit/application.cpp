@@ -10,7 +10,35 @@ TApplication* Application = nullptr;
 
 namespace {
 constexpr char kClassName[] = "TApplication";
-}
+
+// The thread's shown and enabled top-level windows but one (which the modal
+// box disables and enables itself), disabled for this object's life.
+class TThreadWindowsDisabled {
+ public:
+  explicit TThreadWindowsDisabled(HWND except) : except_(except) {
+    EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
+    for (HWND window : windows_) EnableWindow(window, FALSE);
+  }
+  ~TThreadWindowsDisabled() {
+    for (HWND window : windows_)
+      if (IsWindow(window)) EnableWindow(window, TRUE);
+  }
+  TThreadWindowsDisabled(const TThreadWindowsDisabled&) = delete;
+  TThreadWindowsDisabled& operator=(const TThreadWindowsDisabled&) = delete;
+
+ private:
+  static BOOL CALLBACK Collect(HWND window, LPARAM self) {
+    auto* me = reinterpret_cast<TThreadWindowsDisabled*>(self);
+    if (window != me->except_ && IsWindowVisible(window) && IsWindowEnabled(window))
+      me->windows_.push_back(window);
+    return TRUE;
+  }
+
+  HWND except_;
+  std::vector<HWND> windows_;
+};
+
+}  // namespace
 
 void HandleUiException(const std::exception& e) {
   if (Application != nullptr) {
@@ -63,6 +91,12 @@ void TApplication::Run() {
   if (mainForm_ != nullptr && (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 &&
       startup.wShowWindow == SW_SHOWMAXIMIZED)
     mainForm_->SetWindowState(TWindowState::wsMaximized);
+  // Told to end before the loop began (a modal loop may have taken the quit
+  // request itself): nothing is shown.
+  if (terminateRequested_) {
+    terminated_ = true;
+    return;
+  }
   if (mainForm_ != nullptr && ShowMainForm) {
     if (mainForm_->WindowState() == TWindowState::wsMinimized)
       Minimize();
@@ -111,12 +145,20 @@ void TApplication::Restore() {
 void TApplication::Terminate() {
   // The loop ends when it reaches the quit request; until then the
   // application is not yet terminating.
+  terminateRequested_ = true;
   PostQuitMessage(0);
 }
 
 void TApplication::HandleException(const std::exception& e) {
   const auto* ours = dynamic_cast<const Exception*>(&e);
-  HWND owner = mainForm_ != nullptr && mainForm_->Visible() ? mainForm_->Handle() : window_.get();
+  // Owned by the window in use (the overlay, say), the box shows above it;
+  // and no window of ours takes clicks while it is up, or a click on the
+  // overlay behind it would start another grab, and another box.
+  HWND active = GetActiveWindow();
+  HWND owner = active != nullptr && IsWindowVisible(active)   ? active
+               : mainForm_ != nullptr && mainForm_->Visible() ? mainForm_->Handle()
+                                                              : window_.get();
+  TThreadWindowsDisabled others(owner);
   ShowErrorBox(owner, ours != nullptr ? ours->Message() : e.what());
 }
 

@@ -50,6 +50,9 @@ class TApplication : public TComponent {
   void Restore();
   void Terminate();
   bool Terminated() const { return terminated_; }
+  // True from the first Terminate on, before the loop reaches the quit
+  // request: a message's modal loop may run the exit command meanwhile.
+  bool TerminateRequested() const { return terminateRequested_; }
   void ProcessMessages();
   void HandleException(const std::exception& e);
 
@@ -79,6 +82,7 @@ class TApplication : public TComponent {
   TForm* mainForm_ = nullptr;
   TForm* focusedForm_ = nullptr;
   bool terminated_ = false;
+  bool terminateRequested_ = false;
   bool comInitialized_ = false;
   std::vector<std::pair<HookId, Hook>> hooks_;
   HookId nextHookId_ = 1;

@@ -27,6 +27,7 @@ class VersionCheck : public testing::Test {
   std::string verPath = dir / "ver";
   std::vector<std::string> shown;  // messages, "open" and "terminate" in the order they came
   TStringList versionList;
+  bool endingAfterMessage = false;  // the exit command runs while a message is shown
 
   void SetUp() override { InitTestSockets(); }
 
@@ -39,7 +40,12 @@ class VersionCheck : public testing::Test {
 
   bool Run(std::uint16_t port, int readTimeout = TNetHTTP::kDefaultReadTimeout) {
     TVersionCheckUi ui;
-    ui.ShowMessage = [this](const std::string& text) { shown.push_back(text); };
+    bool ending = false;
+    ui.ShowMessage = [this, &ending](const std::string& text) {
+      shown.push_back(text);
+      ending = endingAfterMessage;
+    };
+    ui.Ending = [&ending] { return ending; };
     ui.OpenDownload = [this] { shown.push_back("open"); };
     ui.Terminate = [this] { shown.push_back("terminate"); };
     TVersionCheckSettings settings;
@@ -113,6 +119,14 @@ TEST_F(VersionCheck, TwoLineVersionAsksAgainAtEveryStart) {
     EXPECT_EQ(shown, kUpdate);
     EXPECT_EQ(ReadVer(), "1.3\nfixes\r\n");
   }
+}
+
+TEST_F(VersionCheck, TheExitCommandDuringTheUpdateMessageStopsTheCheckThere) {
+  WriteVer("1.2\r\n");
+  endingAfterMessage = true;
+  EXPECT_FALSE(RunAgainst(Ok("1.3")));
+  EXPECT_EQ(shown, std::vector<std::string>{kUpdateVersionText}) << "no download";
+  EXPECT_EQ(ReadVer(), "1.2\r\n");
 }
 
 TEST_F(VersionCheck, UnreachableServiceEndsTheProgramAndLeavesVerAlone) {

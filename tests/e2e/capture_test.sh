@@ -120,6 +120,14 @@ box=$(driver message-box "$exe" 15)
 echo "error box: $box"
 check "error box with the failure" grep -q '^Cannot create file ".*[0-9]\.jpg"\. .*\.$' <<<"$box"
 check "error box captioned with the application title" test "$(head -n1 <<<"$box")" = Pondixscreenloader
+# The box is modal for the overlay too: clicks on the veil behind it start no
+# grab, and so no second box.
+for spot in "100 600" "900 150" "1200 700"; do
+  read -r x y <<<"$spot"
+  driver drag "$x" "$y" $((x + 40)) $((y + 30)) >/dev/null
+done
+sleep 1
+check "clicks on the overlay behind the box give no second box" test "$(driver box-count "$exe")" = 1
 import -window root "$artifacts/capture_error_box.png"
 driver box-ok "$exe"
 no_box() { ! driver message-box "$exe" 0 >/dev/null; }

@@ -407,6 +407,13 @@ int main(int argc, char** argv) {
       Sleep(100);
     }
   }
+  if (cmd == "box-count" && argc == 3) {  // how many message boxes a process shows
+    int n = 0;
+    for (const Window& w : TopLevelWindows())
+      if (w.className == "#32770" && w.visible && w.process == argv[2]) ++n;
+    std::printf("%d\n", n);
+    return 0;
+  }
   if (cmd == "box-ok" && argc == 3) {  // presses OK on a process's message box
     for (const Window& w : TopLevelWindows()) {
       if (w.className != "#32770" || !w.visible || w.process != argv[2]) continue;

@@ -7,7 +7,7 @@
 source "$(dirname "$0")/lib.sh"
 tip="Pondix Screenshot Loader"
 icon_x=1270 icon_y=790 # the first icon of the virtual desktop's tray
-VK_RETURN=0x0D VK_ESCAPE=0x1B
+VK_RETURN=0x0D VK_ESCAPE=0x1B VK_DOWN=0x28
 run_key='HKCU\software\microsoft\windows\currentversion\run'
 title=Pondixscreenloader
 update_text="Обновите версию!Сейчас программа откроет браузер."
@@ -86,6 +86,26 @@ check "new version: ver rewritten" test "$(content "$ver")" = "$(printf '2.5A\r\
 check "new version: the program runs on in the tray" wait_until 10 hotkey_taken
 check "new version: no second message" no_box
 stop_program
+
+# "Выход" from the tray menu while the update message is shown: the program
+# ends there, with no browser, no new "ver", no autostart value, no hotkey.
+version "2.6"
+printf '2.5A\r\n' >"$ver"
+touch -d '2020-01-01 00:00' "$ver"
+forget_autostart
+: >"$browser_log"
+start_program
+check "exit during the update message: the message" box "$update_text"
+driver click $icon_x $icon_y right
+check "exit during the update message: the tray menu opens" wait_until 5 driver visible '#32768'
+driver keys $VK_DOWN $VK_DOWN $VK_DOWN $VK_DOWN $VK_DOWN $VK_RETURN
+check "exit during the update message: the program ends" wait_until 15 ended
+check "exit during the update message: no browser" test ! -s "$browser_log"
+check "exit during the update message: ver untouched" test "$(stat -c %Y "$ver")" = "$(date -d '2020-01-01 00:00' +%s)"
+check "exit during the update message: no autostart value" no_autostart_value
+check "exit during the update message: Alt+S free" driver hotkey-free
+version "2.5A"
+sleep 2
 
 # The service cannot be reached: stopped, or answering 404.
 unreachable() {
