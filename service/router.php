@@ -9,6 +9,8 @@
 // text/plain body, before any other routing. Blank lines and lines starting
 // with "#" are skipped; any other line that does not fit turns every answer into
 // a 500 naming it, so that a mistyped list cannot go unnoticed.
+// STORAGE/delays.txt, in the same form with "PATH SECONDS" (1 to 30), makes a
+// request for that path wait so long before it is answered: a slow service.
 
 $storage = rtrim(getenv('PSL_STORAGE') ?: sys_get_temp_dir(), '/');
 $maxSize = (int)(getenv('PSL_MAX_SIZE') ?: 4 * 1024 * 1024);
@@ -84,6 +86,19 @@ function upload(string $storage, int $maxSize): void
     text('good:http://' . $_SERVER['HTTP_HOST'] . '/pic/' . $name);
 }
 
+// Seconds that a request for $path waits before its answer, 0 for none.
+function forcedDelay(string $storage, string $path): int
+{
+    $list = "$storage/delays.txt";
+    foreach (is_file($list) ? (file($list, FILE_IGNORE_NEW_LINES) ?: []) : [] as $line) {
+        if (preg_match('#^(/\S*)\s+([1-9]|[12][0-9]|30)$#', trim($line), $m) && $m[1] === $path) {
+            return (int)$m[2];
+        }
+    }
+    return 0;
+}
+
+sleep(forcedDelay($storage, $path));
 $forced = forcedStatus($storage, $path);
 if ($forced !== null) {
     http_response_code($forced[0]);

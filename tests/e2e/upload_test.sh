@@ -23,6 +23,7 @@ app=$(private_copy "$work/app")
 printf '\xEF\xBB\xBF  e2e user\t\r\nsecond line\r\n' >"$work/app/config.pl"
 start_service "$storage"
 (cd "$work/cwd" && exec wine "$app") &
+program_job=$!
 check "program started" wait_until 30 driver exists TForm3
 sleep 1
 
@@ -76,11 +77,32 @@ check "a stopped service leaves the file" test "$(ls "$work/cwd" | grep -c '\.jp
 check "and shows no balloon" test "$(balloons | wc -l)" = "$shown"
 rm -f "$work/cwd"/*.jpg
 
-# Two captures in quick succession both arrive.
+# Two captures in quick succession: each arrives once, with its own pixels.
 start_service "$storage"
-before=$(stored | grep -c .)
+before=$(stored)
 grab 300 200 557 391
 grab 700 250 420 480
-check "two quick captures both arrive" wait_until 15 test "$(stored | grep -c .)" = $((before + 2))
+new_pictures() { comm -13 <(echo "$before") <(stored); }
+check "two quick captures both arrive" wait_until 15 test "$(new_pictures | grep -c .)" = 2
+read -r first second <<<"$(new_pictures | tr '\n' ' ')"
+own_pixels() {  # either way round: one is the first area, the other the second
+  { python3 "$checker" "$1" 300 200 257 191 && python3 "$checker" "$2" 420 250 280 230; } >/dev/null ||
+    { python3 "$checker" "$2" 300 200 257 191 && python3 "$checker" "$1" 420 250 280 230; } >/dev/null
+}
+check "each with its own pixels" own_pixels "$first" "$second"
 check "and both files are gone" wait_until 5 test -z "$(ls "$work/cwd")"
+
+# An exit while an upload waits on a slow service: the program ends at once
+# and cleanly, its late reply goes nowhere, and the picture stays on disk.
+echo "/pic/upload.php 4" >"$storage/delays.txt"
+grab 300 200 557 391
+sleep 1
+pid=$(program_pid)
+driver close TForm1
+check "exit during an upload: the program ends at once" wait_until 3 bash -c "! kill -0 $pid 2>/dev/null"
+wait "$program_job"
+check "exit during an upload: exit code 0" test $? = 0
+sleep 4
+check "exit during an upload: the picture stays" test "$(ls "$work/cwd" | grep -c '\.jpg$')" = 1
+rm -f "$storage/delays.txt"
 finish
