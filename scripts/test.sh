@@ -3,7 +3,8 @@
 # the Windows tests and the end-to-end tests under 64-bit Wine and, where the
 # host executes 32-bit code, under 32-bit Wine, and the format check.
 #   test.sh              all of the above
-#   test.sh --extended   also ThreadSanitizer, the fuzzers (bounded) and the benchmarks
+#   test.sh --extended   also ThreadSanitizer, the fuzzers (bounded), a soak of 200
+#                        captures under 64-bit Wine and the benchmarks
 # Installs what is missing and builds incrementally first; the 32-bit build is
 # compiled everywhere. Where its tests cannot run, one line says why and they
 # count as skipped. PSL_NO_32BIT=1 takes that path on any host.
@@ -53,6 +54,13 @@ fi
 if [ $extended = 1 ]; then
   suite "native unit tests under ThreadSanitizer" "$top/build/native-tsan" -j"$(nproc)"
   [ -x "$top/scripts/fuzz.sh" ] && { bash "$top/scripts/fuzz.sh" && passed=$((passed + 1)) || failed=$((failed + 1)); }
+  echo "== soak: 200 captures with uploads under 64-bit Wine"
+  if bash "$top/scripts/wine-run.sh" --arch win64 --mode compositor --timeout 1800 --own-loopback \
+    bash "$top/tests/e2e/soak_test.sh" "$top/build/win64" 200; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+  fi
   [ -x "$top/scripts/bench.sh" ] && bash "$top/scripts/bench.sh"
 fi
 
