@@ -235,9 +235,7 @@ TEST(Bitmap, RowsAreBottomUpBlueGreenRedAndPaddedToFourBytes) {
 
 TEST(Bitmap, RowsOutsideThePictureRaiseScanLineIndexOutOfRange) {
   // A picture 0 wide has rows to count but no pixels: none of them may be touched.
-  const struct {
-    int width, height, y;
-  } cases[] = {{4, 1, -1}, {4, 1, 1}, {0, 5, 0}, {0, 5, 4}};
+  const struct { int width, height, y; } cases[] = {{4, 1, -1}, {4, 1, 1}, {0, 5, 0}, {0, 5, 4}};
   for (const auto& c : cases) {
     TBitmap bitmap(c.width, c.height);
     try {
