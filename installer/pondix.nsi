@@ -1,0 +1,146 @@
+; Per-user installer of Pondix Screenshot Loader, one for each Windows build.
+; Built by scripts/make-installer.sh:
+;   makensis -DARCH=amd64|x86 -DEXE=... -DICON=... -DVERSION=1.2.3 -DOUTFILE=... pondix.nsi
+; Silent: setup.exe /S [/LOGIN=login] [/D=folder]
+
+Unicode true
+!if "${ARCH}" == "amd64"
+  Target amd64-unicode
+!else
+  Target x86-unicode
+!endif
+SetCompressor /SOLID lzma
+; No file times in the installer: two builds of one commit give the same bytes.
+SetDateSave off
+RequestExecutionLevel user
+ManifestDPIAware true
+
+!include MUI2.nsh
+!include nsDialogs.nsh
+!include FileFunc.nsh
+!include LogicLib.nsh
+!include WinMessages.nsh
+
+!define PRODUCT "Pondix Screenshot Loader"
+!define EXE_NAME "PondixScreenLoader.exe"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\PondixScreenLoader"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+; The program keeps "ver" beside itself, so it lives where the user may write.
+InstallDir "$LOCALAPPDATA\Programs\Pondix Shot"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+
+Var Login
+Var LoginField
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+Page custom LoginPage LoginPageLeave
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE_NAME}"
+!define MUI_FINISHPAGE_RUN_TEXT "Запустить ${PRODUCT}"
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "Russian"
+
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey /LANG=${LANG_RUSSIAN} "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_RUSSIAN} "CompanyName" "Pondix"
+VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileDescription" "Установка ${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_RUSSIAN} "ProductVersion" "${VERSION}"
+
+Function .onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/LOGIN=" $Login
+  ${If} ${Errors}
+    StrCpy $Login ""
+  ${EndIf}
+FunctionEnd
+
+Function LoginPage
+  !insertmacro MUI_HEADER_TEXT "Логин" "Логин, с которым программа загружает скриншоты"
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 36u "Введите ваш логин на сервисе Pondix. При обновлении оставьте поле пустым, чтобы сохранить прежний логин."
+  Pop $0
+  ${NSD_CreateText} 0 40u 100% 12u "$Login"
+  Pop $LoginField
+  nsDialogs::Show
+FunctionEnd
+
+Function LoginPageLeave
+  ${NSD_GetText} $LoginField $Login
+FunctionEnd
+
+; A running copy is asked to end as Windows asks at log-off, with a close
+; request to its hidden main window, and waited for (10 s at most), so that its
+; file can be replaced or removed.
+!macro CLOSE_RUNNING_COPIES un
+Function ${un}CloseRunningCopies
+  StrCpy $1 0
+  ${Do}
+    FindWindow $0 "TForm1" "Form1"
+    ${If} $0 == 0
+    ${OrIf} $1 >= 100
+      ${ExitDo}
+    ${EndIf}
+    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
+    Sleep 100
+    IntOp $1 $1 + 1
+  ${Loop}
+  ; The window goes with the message loop; the process a moment later.
+  ${If} $1 > 0
+    Sleep 1000
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro CLOSE_RUNNING_COPIES ""
+!insertmacro CLOSE_RUNNING_COPIES "un."
+
+Section "Install"
+  Call CloseRunningCopies
+  SetOutPath "$INSTDIR"
+  File "/oname=${EXE_NAME}" "${EXE}"
+  ; An empty field keeps the login of an earlier installation.
+  ${If} $Login != ""
+    FileOpen $0 "$INSTDIR\config.pl" w
+    FileWrite $0 "$Login$\r$\n"
+    FileClose $0
+  ${EndIf}
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${EXE_NAME}"
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "Pondix"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${EXE_NAME}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "Uninstall"
+  Call un.CloseRunningCopies
+  Delete "$INSTDIR\${EXE_NAME}"
+  Delete "$INSTDIR\ver"
+  Delete "$INSTDIR\config.pl"
+  ; Pictures of uploads that failed while the program ran from here.
+  Delete "$INSTDIR\*.jpg"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; Written by the program at every start.
+  DeleteRegValue HKCU "${RUN_KEY}" "PondixScreenLoader"
+SectionEnd

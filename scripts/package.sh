@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The release files, in build/dist: for each Windows build (win64, win32) the
+# per-user installer, a zip of the portable program, the program's debug
+# information kept apart for crash analysis, and SHA256SUMS over all of them.
+# The service host and the company site are fixed in the program here:
+#   PSL_SERVICE_HOST=pictures.example.org PSL_COMPANY_SITE=example.org bash scripts/package.sh
+# (defaults: the reserved .example names). Each run builds from scratch, so
+# that the files depend on the sources alone: two runs of one commit give the
+# same bytes.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+bash "$top/scripts/setup.sh"
+host=${PSL_SERVICE_HOST:-pondix.example}
+site=${PSL_COMPANY_SITE:-company.example}
+version=$(sed -n 's/^project(PondixScreenLoader VERSION \([0-9.]*\) .*/\1/p' "$top/CMakeLists.txt")
+# Time stamps (file times in the zips, the PE header that strip and objcopy
+# write): the commit's, not the build's.
+stamp=$(git -C "$top" log -1 --format=%ct 2>/dev/null || echo 315532800)
+export SOURCE_DATE_EPOCH=$stamp
+dist="$top/build/dist"
+rm -rf "$dist"
+mkdir -p "$dist"
+
+for arch in win64 win32; do
+  case $arch in
+    win64) triple=x86_64-w64-mingw32 toolchain=mingw-x86_64.cmake ;;
+    win32) triple=i686-w64-mingw32 toolchain=mingw-i686.cmake ;;
+  esac
+  dir="$top/build/release-$arch"
+  rm -rf "$dir"
+  log="$dir.log"
+  mkdir -p "$dir"
+  if ! { cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPSL_WERROR=ON \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/$toolchain" -DPSL_SERVICE_HOST="$host" -DPSL_COMPANY_SITE="$site" &&
+    cmake --build "$dir" --target PondixScreenLoader -- -j"$(nproc)"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    exit 1
+  fi
+  name="PondixScreenLoader-$version-$arch"
+  stage="$dir/stage"
+  mkdir -p "$stage"
+  "$triple-objcopy" --only-keep-debug "$dir/PondixScreenLoader.exe" "$dist/$name.debug"
+  "$triple-strip" --strip-all -o "$stage/PondixScreenLoader.exe" "$dir/PondixScreenLoader.exe"
+  (cd "$dist" && "$triple-objcopy" --add-gnu-debuglink="$name.debug" "$stage/PondixScreenLoader.exe")
+  touch -d "@$stamp" "$stage/PondixScreenLoader.exe"
+  (cd "$stage" && TZ=UTC zip -q -X -D "$dist/$name.zip" PondixScreenLoader.exe)
+  bash "$top/scripts/make-installer.sh" "$arch" "$stage/PondixScreenLoader.exe" "$dist/$name-setup.exe"
+  echo "package: $arch: $(stat -c %s "$stage/PondixScreenLoader.exe") bytes stripped," \
+    "$(stat -c %s "$dir/PondixScreenLoader.exe") with debug information"
+done
+(cd "$dist" && sha256sum -- *.exe *.zip *.debug >SHA256SUMS)
+echo "package: release files for $host in $dist:"
+(cd "$dist" && ls -l | tail -n +2)
