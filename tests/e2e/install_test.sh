@@ -2,8 +2,8 @@
 # The installer of this build as a user meets it, silent: the program, its
 # shortcut, "config.pl" with the given login and the uninstall entry in the
 # user's own folders; the installed program at work against the service with
-# that login; and a silent uninstall while it runs that ends it and leaves
-# nothing behind, the autostart value included.
+# that login; an upgrade over the running copy; and a silent uninstall while it
+# runs that ends it and leaves nothing behind, the autostart value included.
 source "$(dirname "$0")/lib.sh"
 tip="Pondix Screenshot Loader"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\PondixScreenLoader'
@@ -46,6 +46,15 @@ driver wait-shown TForm3 10
 driver drag 300 200 500 350
 check "an upload from it carries the login" wait_until 15 login_stored
 
+# An upgrade over the running copy, with no login given: the copy is ended
+# first, and the login stays.
+pid=$(program_pid)
+wine "$setup" /S
+check "installing over the running program ends it" wait_until 30 bash -c "! kill -0 $pid 2>/dev/null"
+check "an upgrade without a login keeps config.pl" test "$(od -An -c "$folder/config.pl")" = "$(printf '%s\r\n' "$login" | od -An -c)"
+
+(cd "$work/cwd" && exec wine "$folder/PondixScreenLoader.exe") &
+check "the upgraded program runs" wait_until 30 hotkey_taken
 pid=$(program_pid)
 wine "$folder/uninstall.exe" /S
 check "a silent uninstall ends the running program" wait_until 30 bash -c "! kill -0 $pid 2>/dev/null"
