@@ -27,6 +27,7 @@ ManifestDPIAware true
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 
 Name "${PRODUCT}"
+BrandingText "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 ; The program keeps "ver" beside itself, so it lives where the user may write.
 InstallDir "$LOCALAPPDATA\Programs\Pondix Shot"
