@@ -20,10 +20,6 @@ constexpr int kCodecVersion = 62;
 static_assert(JPEG_LIB_VERSION == kCodecVersion, "built against a libjpeg without the jpeg62 interface");
 
 constexpr std::size_t kOutputBufferSize = 4096;
-// The encoded bytes grow in blocks of this size while the working copy is
-// alive and are joined after it is gone: the peak stays at the working copy
-// plus the encoded bytes, without a growing array's doubling slack.
-constexpr std::size_t kEncodedBlockSize = 64 * 1024;
 
 }  // namespace
 
@@ -91,37 +87,9 @@ struct JpegCodecSession {
 
   // Appends up to the size limit and returns the bytes stored.
   std::size_t Store(const std::uint8_t* bytes, std::size_t count) {
-    std::size_t n = std::min(count, limit - std::min(limit, total));
-    try {
-      for (std::size_t done = 0; done < n;) {
-        if (blocks.empty() || blocks.back().size() == kEncodedBlockSize) {
-          blocks.emplace_back();
-          blocks.back().reserve(kEncodedBlockSize);
-        }
-        std::vector<std::uint8_t>& block = blocks.back();
-        std::size_t part = std::min(n - done, kEncodedBlockSize - block.size());
-        block.insert(block.end(), bytes + done, bytes + done + part);
-        done += part;
-        total += part;
-      }
-    } catch (const std::bad_alloc&) {
-      throw EStreamError("Out of memory while expanding memory stream");
-    }
+    std::size_t n = std::min(count, limit - std::min(limit, encoded.size()));
+    if (!encoded.Append(bytes, n)) throw EStreamError("Out of memory while expanding memory stream");
     return n;
-  }
-
-  // Moves the stored bytes into one array, releasing each block once copied.
-  void JoinInto(std::vector<std::uint8_t>& data) {
-    try {
-      data.reserve(total);
-    } catch (const std::bad_alloc&) {
-      throw EStreamError("Out of memory while expanding memory stream");
-    }
-    for (std::vector<std::uint8_t>& block : blocks) {
-      data.insert(data.end(), block.begin(), block.end());
-      std::vector<std::uint8_t>().swap(block);
-    }
-    blocks.clear();
   }
 
   jpeg_compress_struct cinfo{};
@@ -129,8 +97,7 @@ struct JpegCodecSession {
   jpeg_destination_mgr destination{};
   std::jmp_buf jump{};
   std::size_t limit;
-  std::size_t total = 0;
-  std::vector<std::vector<std::uint8_t>> blocks;
+  TEncodedBytes encoded;
   std::exception_ptr failure;
   JOCTET buffer[kOutputBufferSize];
 };
@@ -140,8 +107,7 @@ namespace {
 struct EncodeJob {
   int width = 0;
   int height = 0;
-  JSAMPLE* topRow = nullptr;  // null: nothing to encode
-  std::ptrdiff_t rowDistance = 0;
+  JSAMPROW* rows = nullptr;  // top row first; null: nothing to encode
 };
 
 // True when the codec finished. Holds no objects with destructors, since the
@@ -150,7 +116,7 @@ bool RunCodec(JpegCodecSession& s, const EncodeJob& job) {
   if (setjmp(s.jump) != 0) return false;
   jpeg_CreateCompress(&s.cinfo, kCodecVersion, sizeof s.cinfo);
   s.cinfo.dest = &s.destination;
-  if (job.topRow == nullptr) return true;
+  if (job.rows == nullptr) return true;
 
   s.cinfo.image_width = static_cast<JDIMENSION>(job.width);
   s.cinfo.image_height = static_cast<JDIMENSION>(job.height);
@@ -163,11 +129,9 @@ bool RunCodec(JpegCodecSession& s, const EncodeJob& job) {
   s.cinfo.dct_method = JDCT_FLOAT;
 
   jpeg_start_compress(&s.cinfo, TRUE);
-  // The working copy is bottom-up, so its rows are not one ascending block: one row per call.
-  while (s.cinfo.next_scanline < s.cinfo.image_height) {
-    JSAMPROW row = job.topRow + static_cast<std::ptrdiff_t>(s.cinfo.next_scanline) * job.rowDistance;
-    jpeg_write_scanlines(&s.cinfo, &row, 1);
-  }
+  while (s.cinfo.next_scanline < s.cinfo.image_height)
+    jpeg_write_scanlines(&s.cinfo, job.rows + s.cinfo.next_scanline,
+                         s.cinfo.image_height - s.cinfo.next_scanline);
   jpeg_finish_compress(&s.cinfo);
   return true;
 }
@@ -186,23 +150,24 @@ void TJPEGImage::Encode() {
   JpegCodecSession session(limit_);
 
   EncodeJob job;
-  std::vector<std::uint8_t> workingCopy;
+  std::vector<JSAMPROW> rows;
   if (!bitmap_.Empty()) {
     const TBitmap& source = bitmap_;
-    workingCopy.assign(source.Bits(), source.Bits() + source.ImageSize());
     job.width = source.Width();
     job.height = source.Height();
-    // The top row is the last one in memory; the row below it lies one row
-    // lower in memory. Taken from the layout, so one-row pictures need no second row.
-    auto stride = static_cast<std::ptrdiff_t>(source.BytesPerRow());
-    job.topRow = workingCopy.data() + (job.height - 1) * stride;
-    job.rowDistance = -stride;
+    // The codec reads the bitmap's own rows, bottom-up in memory, and never
+    // writes them; one call takes them all, top row first.
+    rows.resize(static_cast<std::size_t>(job.height));
+    auto* bits = const_cast<JSAMPLE*>(source.Bits());
+    std::size_t stride = source.BytesPerRow();
+    for (int y = 0; y < job.height; ++y)
+      rows[y] = bits + static_cast<std::size_t>(job.height - 1 - y) * stride;
+    job.rows = rows.data();
   }
 
   bool finished = RunCodec(session, job);
   jpeg_destroy(reinterpret_cast<j_common_ptr>(&session.cinfo));
-  std::vector<std::uint8_t>().swap(workingCopy);
-  session.JoinInto(data_);
+  data_ = std::move(session.encoded);
   if (session.failure) std::rethrow_exception(session.failure);
   if (!finished) {
     char message[32];

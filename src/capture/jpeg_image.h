@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "capture/bitmap.h"
+#include "capture/encoded_bytes.h"
 #include "toolkit/exceptions.h"
 
 // A codec failure; the message is "JPEG error #" and libjpeg's message code.
@@ -20,7 +21,8 @@ class TJPEGImage {
   TJPEGImage(const TJPEGImage&) = delete;
   TJPEGImage& operator=(const TJPEGImage&) = delete;
 
-  // Shares the bitmap's pixels (no copy) and discards any encoded data.
+  // Shares the bitmap's pixels (no copy) and discards any encoded data. The
+  // codec reads the bitmap's own rows: no working copy of the picture.
   void LoadFromBitmap(const TBitmap& bitmap);
   // Creates or replaces the file, encodes if needed and stores the encoded
   // bytes with one write. Raises EFCreateError, EJPEG, EStreamError, or
@@ -30,7 +32,7 @@ class TJPEGImage {
   void Encode();
 
   // The file's bytes once encoded; after a failed encoding, what was produced up to the failure.
-  const std::vector<std::uint8_t>& EncodedData() const noexcept { return data_; }
+  const TEncodedBytes& EncodedData() const noexcept { return data_; }
   bool HasEncodedData() const noexcept { return encoded_; }
 
   // Captures are always colour, sequential and of this quality.
@@ -43,7 +45,7 @@ class TJPEGImage {
 
  private:
   TBitmap bitmap_;
-  std::vector<std::uint8_t> data_;
+  TEncodedBytes data_;
   bool encoded_ = false;
   std::size_t limit_ = 0x7FFFFFFF;
 };

@@ -43,7 +43,7 @@ std::vector<std::uint8_t> EncodeBitmap(const TBitmap& bitmap) {
   TJPEGImage jpeg;
   jpeg.LoadFromBitmap(bitmap);
   jpeg.Encode();
-  return jpeg.EncodedData();
+  return jpeg.EncodedData().ToVector();
 }
 
 TBitmap SolidBitmap(int width, int height, TColorRGB color) {
@@ -126,7 +126,7 @@ TEST(JpegImageFile, EncodesThePixelsOfLoadTimeNotLaterChangesToTheSource) {
   source.SetPixel(8, 8, {0, 0, 255});  // the grab's bitmap may be reused; the image keeps its copy
   source = SolidBitmap(16, 16, {0, 255, 0});
   jpeg.Encode();
-  EXPECT_NEAR(DecodeJpeg(jpeg.EncodedData()).At(8, 8).r, 255, 3);
+  EXPECT_NEAR(DecodeJpeg(jpeg.EncodedData().ToVector()).At(8, 8).r, 255, 3);
 }
 
 TEST(JpegImageFile, LoadingAnotherBitmapDiscardsTheEncodedData) {

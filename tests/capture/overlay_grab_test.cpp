@@ -117,7 +117,7 @@ class OverlayGrab : public testing::Test {
     TJPEGImage reference;
     reference.LoadFromBitmap(PatternBitmap(area.left, area.top, width, height));
     reference.Encode();
-    RgbImage expected = DecodeJpeg(reference.EncodedData());
+    RgbImage expected = DecodeJpeg(reference.EncodedData().ToVector());
     PixelDifference d;
     double sum = 0;
     for (std::size_t i = 0; i < decoded.rgb.size(); ++i) {
