@@ -23,6 +23,8 @@ class TBitmap {
   TBitmap() = default;
   // A picture of the given size filled with white; 0 in either leaves it without pixels.
   TBitmap(int width, int height);
+  // The same with pixels left as they come, for a caller that writes every row.
+  static TBitmap ForOverwrite(int width, int height);
 
   int Width() const noexcept { return width_; }
   int Height() const noexcept { return height_; }
@@ -48,8 +50,9 @@ class TBitmap {
 
  private:
   void Unshare();
+  void Allocate(int width, int height);
 
   int width_ = 0;
   int height_ = 0;
-  std::shared_ptr<std::vector<std::uint8_t>> pixels_;
+  std::shared_ptr<std::uint8_t[]> pixels_;
 };

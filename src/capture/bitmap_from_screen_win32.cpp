@@ -7,7 +7,8 @@ TBitmap BitmapFromScreenBitmap(HBITMAP source) {
   BITMAP info{};
   if (source == nullptr || GetObjectW(source, sizeof info, &info) == 0)
     throw EInvalidGraphic("Bitmap image is not valid");
-  TBitmap result(info.bmWidth, info.bmHeight);
+  // GetDIBits writes every row, padding included.
+  TBitmap result = TBitmap::ForOverwrite(info.bmWidth, info.bmHeight);
   if (result.Empty()) return result;
 
   BITMAPINFO format{};

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <new>
 
 // jpeglib.h needs FILE and size_t declared before it.
@@ -87,6 +88,7 @@ struct JpegCodecSession {
 
   // Appends up to the size limit and returns the bytes stored.
   std::size_t Store(const std::uint8_t* bytes, std::size_t count) {
+    if (sink) return sink(bytes, count);
     std::size_t n = std::min(count, limit - std::min(limit, encoded.size()));
     if (!encoded.Append(bytes, n)) throw EStreamError("Out of memory while expanding memory stream");
     return n;
@@ -98,6 +100,8 @@ struct JpegCodecSession {
   std::jmp_buf jump{};
   std::size_t limit;
   TEncodedBytes encoded;
+  // Where the bytes go instead, when set: straight to a file.
+  std::function<std::size_t(const std::uint8_t*, std::size_t)> sink;
   std::exception_ptr failure;
   JOCTET buffer[kOutputBufferSize];
 };
@@ -144,15 +148,14 @@ void TJPEGImage::LoadFromBitmap(const TBitmap& bitmap) {
   encoded_ = false;
 }
 
-void TJPEGImage::Encode() {
-  data_ = {};
-  encoded_ = false;
-  JpegCodecSession session(limit_);
+namespace {
 
+// Runs the codec over the bitmap's rows into the session's store; raises what
+// the store raised, or EJPEG for a codec failure.
+void EncodeBitmap(JpegCodecSession& session, const TBitmap& source) {
   EncodeJob job;
   std::vector<JSAMPROW> rows;
-  if (!bitmap_.Empty()) {
-    const TBitmap& source = bitmap_;
+  if (!source.Empty()) {
     job.width = source.Width();
     job.height = source.Height();
     // The codec reads the bitmap's own rows, bottom-up in memory, and never
@@ -164,17 +167,46 @@ void TJPEGImage::Encode() {
       rows[y] = bits + static_cast<std::size_t>(job.height - 1 - y) * stride;
     job.rows = rows.data();
   }
-
   bool finished = RunCodec(session, job);
   jpeg_destroy(reinterpret_cast<j_common_ptr>(&session.cinfo));
-  data_ = std::move(session.encoded);
   if (session.failure) std::rethrow_exception(session.failure);
   if (!finished) {
     char message[32];
     std::snprintf(message, sizeof message, "JPEG error #%d", session.errors.msg_code);
     throw EJPEG(message);
   }
+}
+
+}  // namespace
+
+void TJPEGImage::Encode() {
+  data_ = {};
+  encoded_ = false;
+  JpegCodecSession session(limit_);
+  // What was produced up to a failure stays readable.
+  struct Keep {
+    TEncodedBytes& to;
+    TEncodedBytes& from;
+    ~Keep() { to = std::move(from); }
+  } keep{data_, session.encoded};
+  EncodeBitmap(session, bitmap_);
   encoded_ = true;
+}
+
+void TJPEGImage::WriteStreamed(const std::string& fileName) {
+  TFileStream file = TFileStream::Create(fileName);
+  data_ = {};
+  encoded_ = false;
+  JpegCodecSession session(limit_);
+  session.sink = [&](const std::uint8_t* bytes, std::size_t count) {
+    std::size_t written = file.Write(bytes, count);
+    if (written != count) {
+      int code = LastOSErrorCode();
+      throw EWriteError("Cannot write file \"" + ExpandFileName(fileName) + "\": " + SysErrorMessage(code));
+    }
+    return written;
+  };
+  EncodeBitmap(session, bitmap_);
 }
 
 void TJPEGImage::WriteToFile(const std::string& fileName) {

@@ -30,6 +30,10 @@ class TJPEGImage {
   void WriteToFile(const std::string& fileName);
   // Builds the encoded data from the bitmap. An empty bitmap gives 0 bytes.
   void Encode();
+  // Creates or replaces the file and encodes straight into it, without holding
+  // the encoded bytes: the same file, in many writes (the console tool's way
+  // with large pictures). Raises as WriteToFile; keeps no encoded data.
+  void WriteStreamed(const std::string& fileName);
 
   // The file's bytes once encoded; after a failed encoding, what was produced up to the failure.
   const TEncodedBytes& EncodedData() const noexcept { return data_; }

@@ -9,6 +9,8 @@ int RunEncodeCommand(const Args& args) {
   TBitmap bitmap = ReadImageFile(args[0]);
   TJPEGImage jpeg;
   jpeg.LoadFromBitmap(bitmap);
-  jpeg.WriteToFile(args[1]);
+  // As the capture encodes, but straight into the file: a large picture's
+  // encoded bytes are never all in memory.
+  jpeg.WriteStreamed(args[1]);
   return kExitOk;
 }

@@ -1,8 +1,7 @@
 #include "image_file_reader.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "toolkit/exceptions.h"
 #include "toolkit/file_stream.h"
@@ -11,33 +10,51 @@ namespace {
 
 constexpr int kMaxDimension = 1 << 16;
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
-  TFileStream file = TFileStream::OpenRead(fileName);
-  std::int64_t size = file.Size();
-  if (size < 0) throw EReadError("Cannot read file \"" + ExpandFileName(fileName) + "\"");
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (file.Read(bytes.data(), bytes.size()) != bytes.size())
-    throw EReadError("Cannot read file \"" + ExpandFileName(fileName) + "\"");
-  return bytes;
-}
+[[noreturn]] void Invalid(const std::string& what) { throw EInvalidGraphic(what); }
 
 std::uint32_t Le32(const std::uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
-[[noreturn]] void Invalid(const std::string& what) { throw EInvalidGraphic(what); }
+class FileBytes : public TImageBytes {
+ public:
+  explicit FileBytes(const std::string& fileName) : file_(TFileStream::OpenRead(fileName)), name_(fileName) {
+    size_ = file_.Size();
+    if (size_ < 0) throw EReadError("Cannot read file \"" + ExpandFileName(name_) + "\"");
+  }
+  std::uint64_t Size() const override { return static_cast<std::uint64_t>(size_); }
+  std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override {
+    if (file_.Seek(static_cast<std::int64_t>(offset), TFileStream::Origin::Begin) !=
+        static_cast<std::int64_t>(offset))
+      throw EReadError("Cannot read file \"" + ExpandFileName(name_) + "\"");
+    return file_.Read(buffer, count);
+  }
 
-TBitmap ReadBmp(const std::vector<std::uint8_t>& f) {
-  if (f.size() < 14 + 40) Invalid("BMP file is truncated");
-  std::uint32_t pixelOffset = Le32(&f[10]);
-  std::uint32_t headerSize = Le32(&f[14]);
+ private:
+  TFileStream file_;
+  std::string name_;
+  std::int64_t size_ = 0;
+};
+
+// Reads exactly count bytes at offset, or the picture is cut short.
+void ReadExactly(TImageBytes& bytes, std::uint64_t offset, void* buffer, std::size_t count,
+                 const char* kind) {
+  if (bytes.ReadAt(offset, buffer, count) != count) Invalid(std::string(kind) + " file is truncated");
+}
+
+TBitmap ReadBmp(TImageBytes& f) {
+  std::uint8_t head[14 + 40];
+  if (f.Size() < sizeof head) Invalid("BMP file is truncated");
+  ReadExactly(f, 0, head, sizeof head, "BMP");
+  std::uint32_t pixelOffset = Le32(&head[10]);
+  std::uint32_t headerSize = Le32(&head[14]);
   if (headerSize < 40) Invalid("Only BMP files with a Windows 3 or later header are read");
-  std::int64_t width = static_cast<std::int32_t>(Le32(&f[18]));
+  std::int64_t width = static_cast<std::int32_t>(Le32(&head[18]));
   // Negated below: -2^31 must not overflow.
-  std::int64_t height = static_cast<std::int32_t>(Le32(&f[22]));
-  std::uint16_t bitCount = Le16(&f[28]);
-  std::uint32_t compression = Le32(&f[30]);
+  std::int64_t height = static_cast<std::int32_t>(Le32(&head[22]));
+  std::uint16_t bitCount = Le16(&head[28]);
+  std::uint32_t compression = Le32(&head[30]);
   if (bitCount != 24 || compression != 0) Invalid("Only uncompressed 24-bit BMP files are read");
   bool topDown = height < 0;
   if (topDown) height = -height;
@@ -45,37 +62,40 @@ TBitmap ReadBmp(const std::vector<std::uint8_t>& f) {
 
   int w = static_cast<int>(width), h = static_cast<int>(height);
   std::size_t stride = TBitmap::BytesPerRow(w);
-  if (pixelOffset > f.size() ||
-      f.size() - pixelOffset < static_cast<unsigned long long>(stride) * static_cast<unsigned>(h))
-    Invalid("BMP file is truncated");
-  TBitmap bitmap(w, h);
-  if (bitmap.Empty()) return bitmap;  // 0 wide or high: no pixels to copy
-  // Both layouts pad rows to 4 bytes, so each row copies as it is.
-  for (int row = 0; row < h; ++row) {
-    int y = topDown ? row : h - 1 - row;
-    std::memcpy(bitmap.ScanLine(y), &f[pixelOffset + static_cast<std::size_t>(row) * stride], stride);
+  std::uint64_t pixels = static_cast<std::uint64_t>(stride) * static_cast<unsigned>(h);
+  if (pixelOffset > f.Size() || f.Size() - pixelOffset < pixels) Invalid("BMP file is truncated");
+  // Both layouts pad rows to 4 bytes, so the rows go straight into the bitmap.
+  TBitmap bitmap = TBitmap::ForOverwrite(w, h);
+  if (bitmap.Empty()) return bitmap;  // 0 wide or high: no pixels to read
+  if (!topDown) {
+    ReadExactly(f, pixelOffset, bitmap.Bits(), static_cast<std::size_t>(pixels), "BMP");
+  } else {
+    for (int y = 0; y < h; ++y) ReadExactly(f, pixelOffset + y * stride, bitmap.ScanLine(y), stride, "BMP");
   }
   return bitmap;
 }
 
+// The header of a binary PPM, read through a small window of the file.
 class PpmHeaderReader {
  public:
-  explicit PpmHeaderReader(const std::vector<std::uint8_t>& f) : f_(f) {}
+  explicit PpmHeaderReader(TImageBytes& f) : f_(f) {}
 
   int Number() {
     SkipSpaceAndComments();
     long value = 0;
-    std::size_t start = pos_;
-    while (pos_ < f_.size() && f_[pos_] >= '0' && f_[pos_] <= '9') {
-      value = value * 10 + (f_[pos_++] - '0');
+    std::uint64_t start = pos_;
+    for (int c = Peek(); c >= '0' && c <= '9'; c = Peek()) {
+      value = value * 10 + (c - '0');
+      ++pos_;
       if (value > kMaxDimension) Invalid("PPM header value is out of range");
     }
     if (pos_ == start) Invalid("PPM header is not valid");
     return static_cast<int>(value);
   }
   // Exactly one white-space character separates the header from the pixels.
-  std::size_t PixelStart() {
-    if (pos_ >= f_.size() || !IsSpace(f_[pos_])) Invalid("PPM header is not valid");
+  std::uint64_t PixelStart() {
+    int c = Peek();
+    if (c < 0 || !IsSpace(static_cast<std::uint8_t>(c))) Invalid("PPM header is not valid");
     return pos_ + 1;
   }
 
@@ -83,31 +103,44 @@ class PpmHeaderReader {
   static bool IsSpace(std::uint8_t c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
   }
+  // The byte at pos_, or -1 at the end of the file.
+  int Peek() {
+    if (pos_ < windowStart_ || pos_ >= windowStart_ + windowSize_) {
+      windowStart_ = pos_;
+      windowSize_ = f_.ReadAt(pos_, window_, sizeof window_);
+      if (windowSize_ == 0) return -1;
+    }
+    return window_[pos_ - windowStart_];
+  }
   void SkipSpaceAndComments() {
-    while (pos_ < f_.size()) {
-      if (IsSpace(f_[pos_])) {
+    for (int c = Peek(); c >= 0; c = Peek()) {
+      if (IsSpace(static_cast<std::uint8_t>(c))) {
         ++pos_;
-      } else if (f_[pos_] == '#') {
-        while (pos_ < f_.size() && f_[pos_] != '\n' && f_[pos_] != '\r') ++pos_;
+      } else if (c == '#') {
+        for (c = Peek(); c >= 0 && c != '\n' && c != '\r'; c = Peek()) ++pos_;
       } else {
         break;
       }
     }
   }
 
-  const std::vector<std::uint8_t>& f_;
-  std::size_t pos_ = 2;
+  TImageBytes& f_;
+  std::uint64_t pos_ = 2;
+  std::uint8_t window_[4096];
+  std::uint64_t windowStart_ = 0;
+  std::size_t windowSize_ = 0;
 };
 
-TBitmap ReadPpm(const std::vector<std::uint8_t>& f) {
+TBitmap ReadPpm(TImageBytes& f) {
   PpmHeaderReader header(f);
   int width = header.Number();
   int height = header.Number();
   int maxValue = header.Number();
   if (maxValue < 1 || maxValue > 255) Invalid("Only PPM files with 1 to 255 levels are read");
-  std::size_t start = header.PixelStart();
+  std::uint64_t start = header.PixelStart();
   std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-  if (f.size() - start < static_cast<unsigned long long>(rowBytes) * static_cast<unsigned>(height))
+  if (start > f.Size() ||
+      f.Size() - start < static_cast<std::uint64_t>(rowBytes) * static_cast<unsigned>(height))
     Invalid("PPM file is truncated");
 
   // Fewer levels are stretched to 0 .. 255 with rounding, as cjpeg does.
@@ -115,29 +148,57 @@ TBitmap ReadPpm(const std::vector<std::uint8_t>& f) {
   for (int v = 0; v <= maxValue; ++v)
     scale[v] = static_cast<std::uint8_t>((v * 255 + maxValue / 2) / maxValue);
 
-  TBitmap bitmap(width, height);
+  TBitmap bitmap = TBitmap::ForOverwrite(width, height);
   if (bitmap.Empty()) return bitmap;  // 0 wide or high: no pixels to read
+  std::size_t padding = bitmap.BytesPerRow() - rowBytes;
   for (int y = 0; y < height; ++y) {
-    const std::uint8_t* in = &f[start + static_cast<std::size_t>(y) * rowBytes];
-    std::uint8_t* out = bitmap.ScanLine(y);
-    for (int x = 0; x < width; ++x, in += 3, out += 3) {
-      if (in[0] > maxValue || in[1] > maxValue || in[2] > maxValue) Invalid("PPM sample is out of range");
-      out[0] = scale[in[2]];
-      out[1] = scale[in[1]];
-      out[2] = scale[in[0]];
+    // Each row is read into its place and turned from red-green-blue there.
+    std::uint8_t* row = bitmap.ScanLine(y);
+    ReadExactly(f, start + static_cast<std::uint64_t>(y) * rowBytes, row, rowBytes, "PPM");
+    for (std::uint8_t* p = row; p < row + rowBytes; p += 3) {
+      if (p[0] > maxValue || p[1] > maxValue || p[2] > maxValue) Invalid("PPM sample is out of range");
+      std::uint8_t red = p[0];
+      p[0] = scale[p[2]];
+      p[1] = scale[p[1]];
+      p[2] = scale[red];
     }
+    std::memset(row + rowBytes, 0, padding);
   }
   return bitmap;
 }
 
+class MemoryBytes : public TImageBytes {
+ public:
+  explicit MemoryBytes(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override {
+    if (offset >= bytes_.size()) return 0;
+    std::size_t n = std::min<std::uint64_t>(count, bytes_.size() - offset);
+    std::memcpy(buffer, bytes_.data() + offset, n);
+    return n;
+  }
+
+ private:
+  const std::vector<std::uint8_t>& bytes_;
+};
+
 }  // namespace
 
 TBitmap ReadImageFile(const std::string& fileName) {
-  return DecodeImageFile(ReadWholeFile(fileName), fileName);
+  FileBytes file(fileName);
+  return DecodeImage(file, fileName);
 }
 
-TBitmap DecodeImageFile(const std::vector<std::uint8_t>& f, const std::string& fileName) {
-  if (f.size() >= 2 && f[0] == 'B' && f[1] == 'M') return ReadBmp(f);
-  if (f.size() >= 2 && f[0] == 'P' && f[1] == '6') return ReadPpm(f);
-  Invalid("\"" + fileName + "\" is neither a BMP nor a binary PPM picture");
+TBitmap DecodeImageFile(const std::vector<std::uint8_t>& bytes, const std::string& name) {
+  MemoryBytes memory(bytes);
+  return DecodeImage(memory, name);
+}
+
+TBitmap DecodeImage(TImageBytes& bytes, const std::string& name) {
+  std::uint8_t magic[2] = {};
+  if (bytes.ReadAt(0, magic, 2) == 2) {
+    if (magic[0] == 'B' && magic[1] == 'M') return ReadBmp(bytes);
+    if (magic[0] == 'P' && magic[1] == '6') return ReadPpm(bytes);
+  }
+  Invalid("\"" + name + "\" is neither a BMP nor a binary PPM picture");
 }
