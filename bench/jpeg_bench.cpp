@@ -4,6 +4,8 @@
 // encoding takes beyond the picture itself against its bound: the encoded
 // bytes plus libjpeg's own buffers.
 //
+// Then psl encode against cjpeg as whole processes on the same 3840x2160 BMP.
+//
 //   jpeg_bench [repetitions]
 
 #include <malloc.h>
@@ -214,25 +216,61 @@ void WritePpm(const TBitmap& bitmap, const std::string& path) {
   }
 }
 
-// Runs cjpeg once; returns the wall time in seconds and its peak resident size in KiB.
-std::pair<double, long> RunCjpeg(const std::string& in, const std::string& out) {
-  const char* argv[] = {"cjpeg", "-quality", "90",        "-baseline", "-dct",
-                        "float", "-outfile", out.c_str(), in.c_str(),  nullptr};
+// Runs a program once; returns the wall time in seconds and its peak resident
+// size in KiB. GNU time stands between: a child spawned from this large
+// process would report this process's peak as its own.
+std::pair<double, long> RunTool(const std::vector<const char*>& command) {
+  static const std::string report =
+      (std::filesystem::temp_directory_path() / ("psl-bench-rss-" + std::to_string(getpid()))).string();
+  std::vector<char*> argv{const_cast<char*>("/usr/bin/time"), const_cast<char*>("-f"),
+                          const_cast<char*>("%M"), const_cast<char*>("-o"),
+                          const_cast<char*>(report.c_str())};
+  for (const char* a : command) argv.push_back(const_cast<char*>(a));
+  argv.push_back(nullptr);
   auto start = Clock::now();
   pid_t pid = 0;
-  if (posix_spawnp(&pid, "cjpeg", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
-    std::perror("cjpeg");
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    std::perror(argv[0]);
     std::exit(1);
   }
   int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
+  waitpid(pid, &status, 0);
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "cjpeg failed\n");
+    std::fprintf(stderr, "%s failed\n", command[0]);
     std::exit(1);
   }
-  return {seconds, usage.ru_maxrss};
+  long kib = 0;
+  std::ifstream(report) >> kib;
+  return {seconds, kib};
+}
+
+std::pair<double, long> RunCjpeg(const std::string& in, const std::string& out) {
+  return RunTool(
+      {"cjpeg", "-quality", "90", "-baseline", "-dct", "float", "-outfile", out.c_str(), in.c_str()});
+}
+
+void WriteBmp(const TBitmap& bitmap, const std::string& path) {
+  std::ofstream out(path, std::ios::binary);
+  auto le32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.put(static_cast<char>(v >> (8 * i)));
+  };
+  auto le16 = [&](std::uint16_t v) {
+    out.put(static_cast<char>(v));
+    out.put(static_cast<char>(v >> 8));
+  };
+  auto size = static_cast<std::uint32_t>(bitmap.ImageSize());
+  out << "BM";
+  le32(54 + size);
+  le32(0);
+  le32(54);
+  le32(40);
+  le32(static_cast<std::uint32_t>(bitmap.Width()));
+  le32(static_cast<std::uint32_t>(bitmap.Height()));  // bottom-up, as the bitmap keeps its rows
+  le16(1);
+  le16(24);
+  for (std::uint32_t v : {0u, size, 0u, 0u, 0u, 0u}) le32(v);
+  out.write(reinterpret_cast<const char*>(bitmap.Bits()), size);
 }
 
 double Seconds(const std::function<void()>& run) {
@@ -318,6 +356,35 @@ int main(int argc, char** argv) {
       std::printf("%-10s %12.2f %12.2f %12.2f %12.2f %12.2f %12.2f\n", m.name, MiB(m.peak), MiB(m.encoded),
                   MiB(m.codec), static_cast<double>(m.peak) / static_cast<double>(m.encoded + m.codec),
                   MiB(static_cast<long long>(m.picture)), m.cjpegKiB / 1024.0);
+
+  // The console encoder against the reference one, whole processes on the same BMP file.
+  {
+    TBitmap picture = ScreenLikePicture(3840, 2160);
+    std::string bmp = (dir / "in.bmp").string(), ours = (dir / "psl.jpg").string(),
+                theirs = (dir / "cjpeg.jpg").string();
+    WriteBmp(picture, bmp);
+    int runs = std::max(15, repetitions);
+    std::vector<double> pslTimes, cjpegTimes;
+    long pslKiB = 0, cjpegKiB = 0;
+    for (int i = 0; i < runs; ++i) {
+      auto [pslSeconds, pslRss] = RunTool({PSL_TOOL, "encode", bmp.c_str(), ours.c_str()});
+      auto [cjpegSeconds, cjpegRss] = RunCjpeg(bmp, theirs);
+      pslTimes.push_back(pslSeconds);
+      cjpegTimes.push_back(cjpegSeconds);
+      pslKiB = std::max(pslKiB, pslRss);
+      cjpegKiB = std::max(cjpegKiB, cjpegRss);
+    }
+    std::ifstream a(ours, std::ios::binary), b(theirs, std::ios::binary);
+    bool same = std::equal(std::istreambuf_iterator<char>(a), std::istreambuf_iterator<char>(),
+                           std::istreambuf_iterator<char>(b), std::istreambuf_iterator<char>());
+    std::printf("\npsl encode against cjpeg, 3840x2160 BMP, median of %d runs each\n", runs);
+    std::printf("%-12s %12s %14s\n", "", "wall s", "peak RSS MiB");
+    std::printf("%-12s %12.4f %14.2f\n", "psl encode", Median(pslTimes), pslKiB / 1024.0);
+    std::printf("%-12s %12.4f %14.2f\n", "cjpeg", Median(cjpegTimes), cjpegKiB / 1024.0);
+    std::printf("psl/cjpeg: wall time %.3f, peak memory %.3f, same bytes %s\n",
+                Median(pslTimes) / Median(cjpegTimes),
+                static_cast<double>(pslKiB) / static_cast<double>(cjpegKiB), same ? "yes" : "NO");
+  }
   std::filesystem::remove_all(dir);
   return 0;
 }

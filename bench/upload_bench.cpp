@@ -1,8 +1,9 @@
 // Upload throughput and memory: psl upload against curl posting the same
 // multipart body to the same loopback sink in the same run.
 //   upload_bench [RUNS_1MIB] [RUNS_100MIB]
-// Prints the median time of each tool and size, the throughput ratio and the
-// peak resident memory of each upload process.
+// Prints the median time of each tool and size with its spread (the fastest
+// and the slowest run), the throughput ratio and the peak resident memory of
+// each upload process.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -128,13 +129,14 @@ double Median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
   int runsSmall = argc > 1 ? std::atoi(argv[1]) : 15;
-  int runsLarge = argc > 2 ? std::atoi(argv[2]) : 5;
+  int runsLarge = argc > 2 ? std::atoi(argv[2]) : 15;
   fs::path folder = fs::temp_directory_path() / ("psl-bench-" + std::to_string(::getpid()));
   fs::create_directories(folder);
   Sink sink;
   const std::string url = "http://127.0.0.1:" + std::to_string(sink.Port()) + "/pic/upload.php";
 
-  std::printf("%-8s %-5s %6s %10s %10s %14s\n", "size", "tool", "runs", "median s", "MiB/s", "peak RSS KiB");
+  std::printf("%-8s %-5s %6s %10s %10s %19s %14s\n", "size", "tool", "runs", "median s", "MiB/s",
+              "spread s (min-max)", "peak RSS KiB");
   for (auto [mebibytes, runs] : {std::pair{1, runsSmall}, std::pair{100, runsLarge}}) {
     // The picture, and our own form body written out so that curl sends the same bytes.
     fs::path picture = folder / (std::to_string(mebibytes) + ".jpg");
@@ -186,10 +188,14 @@ int main(int argc, char** argv) {
     }
     double mib = static_cast<double>(bodySize) / (1 << 20);
     double pslMedian = Median(pslTimes), curlMedian = Median(curlTimes);
-    std::printf("%-8s %-5s %6d %10.4f %10.1f %14ld\n", (std::to_string(mebibytes) + " MiB").c_str(), "psl",
-                runs, pslMedian, mib / pslMedian, pslPeak);
-    std::printf("%-8s %-5s %6d %10.4f %10.1f %14ld\n", (std::to_string(mebibytes) + " MiB").c_str(), "curl",
-                runs, curlMedian, mib / curlMedian, curlPeak);
+    auto [pslMin, pslMax] = std::minmax_element(pslTimes.begin(), pslTimes.end());
+    auto [curlMin, curlMax] = std::minmax_element(curlTimes.begin(), curlTimes.end());
+    std::printf("%-8s %-5s %6d %10.4f %10.1f %9.4f-%-9.4f %14ld\n",
+                (std::to_string(mebibytes) + " MiB").c_str(), "psl", runs, pslMedian, mib / pslMedian,
+                *pslMin, *pslMax, pslPeak);
+    std::printf("%-8s %-5s %6d %10.4f %10.1f %9.4f-%-9.4f %14ld\n",
+                (std::to_string(mebibytes) + " MiB").c_str(), "curl", runs, curlMedian, mib / curlMedian,
+                *curlMin, *curlMax, curlPeak);
     std::printf("%-8s throughput psl/curl = %.2f\n", (std::to_string(mebibytes) + " MiB").c_str(),
                 curlMedian / pslMedian);
     fs::remove(picture);
