@@ -134,16 +134,8 @@ TBitmap ScreenLikePicture(int width, int height) {
   return bitmap;
 }
 
-// libjpeg with the capture's settings, straight from the bitmap's rows: what
-// the encoding costs without the object around it.
-std::size_t EncodeDirectly(const TBitmap& bitmap) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors{};
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &out, &size);
+// libjpeg with the capture's settings over the bitmap's rows, into dest.
+void CompressDirectly(const TBitmap& bitmap, jpeg_compress_struct& cinfo) {
   cinfo.image_width = static_cast<JDIMENSION>(bitmap.Width());
   cinfo.image_height = static_cast<JDIMENSION>(bitmap.Height());
   cinfo.input_components = 3;
@@ -158,6 +150,18 @@ std::size_t EncodeDirectly(const TBitmap& bitmap) {
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
+}
+
+// What the encoding costs without the object around it: the encoded size.
+std::size_t EncodeDirectly(const TBitmap& bitmap) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &out, &size);
+  CompressDirectly(bitmap, cinfo);
   std::free(out);
   return size;
 }
@@ -184,20 +188,7 @@ long long CodecBuffersPeak(const TBitmap& bitmap) {
   cinfo.err = jpeg_std_error(&errors);
   jpeg_create_compress(&cinfo);
   cinfo.dest = &discard;
-  cinfo.image_width = static_cast<JDIMENSION>(bitmap.Width());
-  cinfo.image_height = static_cast<JDIMENSION>(bitmap.Height());
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_EXT_BGR;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 90, TRUE);
-  cinfo.dct_method = JDCT_FLOAT;
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(bitmap.ScanLine(static_cast<int>(cinfo.next_scanline)));
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
+  CompressDirectly(bitmap, cinfo);
   return heapPeak.load() - before;
 }
 
