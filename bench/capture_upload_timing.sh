@@ -54,3 +54,19 @@ print(f"  release to picture written (grab + encoding): {statistics.median(w):.0
 print(f"  picture written to link on the clipboard (upload): {statistics.median(up):.0f} ms ({min(up)}..{max(up)})")
 print(f"  release to link on the clipboard: {statistics.median(l):.0f} ms ({min(l)}..{max(l)})")
 '
+
+# The idle program in the tray: its CPU time over a stretch of quiet, read
+# from its own process (user and system clock ticks of /proc/PID/stat).
+idle=${PSL_IDLE_SECONDS:-60}
+pid=""
+for p in $(pgrep -f PondixScreenLoader.exe); do
+  grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$p/environ" 2>/dev/null && pid=$p
+done
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+if [ -n "$pid" ]; then
+  before=$(ticks)
+  sleep "$idle"
+  after=$(ticks)
+  hz=$(getconf CLK_TCK)
+  echo "idle in the tray for ${idle} s: $(python3 -c "print(f'{($after - $before) / $hz * 1000:.0f} ms CPU, {($after - $before) / $hz / $idle * 100:.2f} % of one core')")"
+fi
