@@ -2,7 +2,7 @@
 // The bytes of an encoded picture, held once. They grow with realloc, which
 // moves a large block's pages instead of copying them where the allocator can
 // (glibc does), so small steps cost little: no second copy of the picture and
-// a 32nd of slack at most, where blocks joined at the end hold it twice.
+// a 64th of slack at most, where blocks joined at the end hold it twice.
 
 #include <cstddef>
 #include <cstdint>
@@ -38,7 +38,7 @@ class TEncodedBytes {
   bool Append(const std::uint8_t* bytes, std::size_t count) {
     if (count > capacity_ - size_) {
       std::size_t wanted = size_ + count;
-      std::size_t grown = capacity_ + capacity_ / 32;
+      std::size_t grown = capacity_ + capacity_ / 64;
       std::size_t capacity = grown > wanted ? grown : wanted;
       if (capacity < 64 * 1024) capacity = 64 * 1024;
       void* moved = std::realloc(data_, capacity);

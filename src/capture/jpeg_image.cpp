@@ -111,7 +111,8 @@ namespace {
 struct EncodeJob {
   int width = 0;
   int height = 0;
-  JSAMPROW* rows = nullptr;  // top row first; null: nothing to encode
+  JSAMPLE* topRow = nullptr;  // null: nothing to encode
+  std::ptrdiff_t rowDistance = 0;
 };
 
 // True when the codec finished. Holds no objects with destructors, since the
@@ -120,7 +121,7 @@ bool RunCodec(JpegCodecSession& s, const EncodeJob& job) {
   if (setjmp(s.jump) != 0) return false;
   jpeg_CreateCompress(&s.cinfo, kCodecVersion, sizeof s.cinfo);
   s.cinfo.dest = &s.destination;
-  if (job.rows == nullptr) return true;
+  if (job.topRow == nullptr) return true;
 
   s.cinfo.image_width = static_cast<JDIMENSION>(job.width);
   s.cinfo.image_height = static_cast<JDIMENSION>(job.height);
@@ -133,9 +134,11 @@ bool RunCodec(JpegCodecSession& s, const EncodeJob& job) {
   s.cinfo.dct_method = JDCT_FLOAT;
 
   jpeg_start_compress(&s.cinfo, TRUE);
-  while (s.cinfo.next_scanline < s.cinfo.image_height)
-    jpeg_write_scanlines(&s.cinfo, job.rows + s.cinfo.next_scanline,
-                         s.cinfo.image_height - s.cinfo.next_scanline);
+  // Bottom-up rows are not one ascending block: one row per call.
+  while (s.cinfo.next_scanline < s.cinfo.image_height) {
+    JSAMPROW row = job.topRow + static_cast<std::ptrdiff_t>(s.cinfo.next_scanline) * job.rowDistance;
+    jpeg_write_scanlines(&s.cinfo, &row, 1);
+  }
   jpeg_finish_compress(&s.cinfo);
   return true;
 }
@@ -154,18 +157,14 @@ namespace {
 // the store raised, or EJPEG for a codec failure.
 void EncodeBitmap(JpegCodecSession& session, const TBitmap& source) {
   EncodeJob job;
-  std::vector<JSAMPROW> rows;
   if (!source.Empty()) {
     job.width = source.Width();
     job.height = source.Height();
-    // The codec reads the bitmap's own rows, bottom-up in memory, and never
-    // writes them; one call takes them all, top row first.
-    rows.resize(static_cast<std::size_t>(job.height));
-    auto* bits = const_cast<JSAMPLE*>(source.Bits());
-    std::size_t stride = source.BytesPerRow();
-    for (int y = 0; y < job.height; ++y)
-      rows[y] = bits + static_cast<std::size_t>(job.height - 1 - y) * stride;
-    job.rows = rows.data();
+    // The codec reads the bitmap's own rows and never writes them. The top
+    // row is the last one in memory, the row below it one row lower.
+    auto stride = static_cast<std::ptrdiff_t>(source.BytesPerRow());
+    job.topRow = const_cast<JSAMPLE*>(source.Bits()) + (job.height - 1) * stride;
+    job.rowDistance = -stride;
   }
   bool finished = RunCodec(session, job);
   jpeg_destroy(reinterpret_cast<j_common_ptr>(&session.cinfo));
