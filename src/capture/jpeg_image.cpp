@@ -182,13 +182,13 @@ void TJPEGImage::Encode() {
   data_ = {};
   encoded_ = false;
   JpegCodecSession session(limit_);
-  // What was produced up to a failure stays readable.
-  struct Keep {
-    TEncodedBytes& to;
-    TEncodedBytes& from;
-    ~Keep() { to = std::move(from); }
-  } keep{data_, session.encoded};
-  EncodeBitmap(session, bitmap_);
+  try {
+    EncodeBitmap(session, bitmap_);
+  } catch (...) {
+    data_ = std::move(session.encoded);  // what was produced up to the failure stays readable
+    throw;
+  }
+  data_ = std::move(session.encoded);
   encoded_ = true;
 }
 

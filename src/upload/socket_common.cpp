@@ -38,14 +38,12 @@ TNetDeadline TNetDeadline::In(int milliseconds) {
 TNetDeadline::Wait TNetDeadline::Limit(int idleMs) const {
   if (!set_) return {idleMs > 0 ? idleMs : -1, false};
   auto left = std::chrono::ceil<std::chrono::milliseconds>(end_ - std::chrono::steady_clock::now()).count();
-  if (left <= 0) throw ENetExchangeTimeout("Exchange timed out.");
+  if (left <= 0) RaiseExpired();
   if (idleMs > 0 && idleMs <= left) return {idleMs, false};
   return {static_cast<int>(left), true};
 }
 
-void TNetDeadline::RaiseIfDeadline(const Wait& wait) {
-  if (wait.byDeadline) throw ENetExchangeTimeout("Exchange timed out.");
-}
+void TNetDeadline::RaiseExpired() { throw ENetExchangeTimeout("Exchange timed out."); }
 
 bool ParseDottedIPv4(const std::string& text, std::uint32_t& address) {
   std::uint32_t result = 0;

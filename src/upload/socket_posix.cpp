@@ -166,11 +166,9 @@ void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagl
   remote.sin_addr.s_addr = htonl(address);
   if (::connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
     if (errno != EINPROGRESS) RaiseLastSocketError();
-    TNetDeadline::Wait wait = deadline_.Limit(connectTimeoutMs);
-    if (!WaitFor(fd, POLLOUT, wait.milliseconds)) {
-      TNetDeadline::RaiseIfDeadline(wait);
-      throw ENetConnectTimeout("Connect timed out.");
-    }
+    deadline_.Await(
+        connectTimeoutMs, [&](int ms) { return WaitFor(fd, POLLOUT, ms); },
+        [] { throw ENetConnectTimeout("Connect timed out."); });
     int error = 0;
     socklen_t length = sizeof error;
     if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) RaiseLastSocketError();
@@ -186,11 +184,9 @@ void TNetSocket::SendAll(const char* data, std::size_t size) {
     if (n < 0) {
       if (errno == EINTR) continue;
       if (!WouldBlock()) RaiseLastSocketError();
-      TNetDeadline::Wait wait = deadline_.Limit(readTimeoutMs_);
-      if (!WaitFor(fd, POLLOUT, wait.milliseconds)) {
-        TNetDeadline::RaiseIfDeadline(wait);
-        RaiseSocketError(kSocketTimedOut);
-      }
+      deadline_.Await(
+          readTimeoutMs_, [&](int ms) { return WaitFor(fd, POLLOUT, ms); },
+          [] { RaiseSocketError(kSocketTimedOut); });
       continue;
     }
     data += n;
@@ -202,11 +198,9 @@ std::size_t TNetSocket::ReceiveSome(char* buffer, std::size_t capacity) {
   if (handle_ == kNoSocket) RaiseSocketError(ToSocketErrorNumber(ENOTCONN));
   int fd = static_cast<int>(handle_);
   for (;;) {
-    TNetDeadline::Wait wait = deadline_.Limit(readTimeoutMs_);
-    if (!WaitFor(fd, POLLIN, wait.milliseconds)) {
-      TNetDeadline::RaiseIfDeadline(wait);
-      throw ENetReadTimeout("Read Timeout");
-    }
+    deadline_.Await(
+        readTimeoutMs_, [&](int ms) { return WaitFor(fd, POLLIN, ms); },
+        [] { throw ENetReadTimeout("Read Timeout"); });
     ssize_t n = ::recv(fd, buffer, capacity, 0);
     if (n >= 0) return static_cast<std::size_t>(n);
     if (errno != EINTR && !WouldBlock()) RaiseLastSocketError();

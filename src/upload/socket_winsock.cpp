@@ -154,11 +154,9 @@ void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagl
     int error = ws.WSAGetLastError();
     if (error != WSAEWOULDBLOCK) RaiseSocketError(error);
     bool failed = false;
-    TNetDeadline::Wait wait = deadline_.Limit(connectTimeoutMs);
-    if (!WaitFor(s, true, wait.milliseconds, &failed)) {
-      TNetDeadline::RaiseIfDeadline(wait);
-      throw ENetConnectTimeout("Connect timed out.");
-    }
+    deadline_.Await(
+        connectTimeoutMs, [&](int ms) { return WaitFor(s, true, ms, &failed); },
+        [] { throw ENetConnectTimeout("Connect timed out."); });
     if (failed) {
       int soError = 0;
       int length = sizeof soError;
@@ -176,11 +174,9 @@ void TNetSocket::SendAll(const char* data, std::size_t size) {
     if (n == SOCKET_ERROR) {
       int error = ws.WSAGetLastError();
       if (error != WSAEWOULDBLOCK) RaiseSocketError(error);
-      TNetDeadline::Wait wait = deadline_.Limit(readTimeoutMs_);
-      if (!WaitFor(AsSocket(handle_), true, wait.milliseconds, nullptr)) {
-        TNetDeadline::RaiseIfDeadline(wait);
-        RaiseSocketError(kSocketTimedOut);
-      }
+      deadline_.Await(
+          readTimeoutMs_, [&](int ms) { return WaitFor(AsSocket(handle_), true, ms, nullptr); },
+          [] { RaiseSocketError(kSocketTimedOut); });
       continue;
     }
     data += n;
@@ -192,11 +188,9 @@ std::size_t TNetSocket::ReceiveSome(char* buffer, std::size_t capacity) {
   if (handle_ == kNoSocket) RaiseSocketError(WSAENOTCONN);
   int piece = capacity > 0x40000000u ? 0x40000000 : static_cast<int>(capacity);
   for (;;) {
-    TNetDeadline::Wait wait = deadline_.Limit(readTimeoutMs_);
-    if (!WaitFor(AsSocket(handle_), false, wait.milliseconds, nullptr)) {
-      TNetDeadline::RaiseIfDeadline(wait);
-      throw ENetReadTimeout("Read Timeout");
-    }
+    deadline_.Await(
+        readTimeoutMs_, [&](int ms) { return WaitFor(AsSocket(handle_), false, ms, nullptr); },
+        [] { throw ENetReadTimeout("Read Timeout"); });
     int n = ws.recv(AsSocket(handle_), buffer, piece, 0);
     if (n != SOCKET_ERROR) return static_cast<std::size_t>(n);
     int error = ws.WSAGetLastError();
