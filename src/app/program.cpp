@@ -15,8 +15,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   application.CreateForm(Form1);
   TForm3* overlay = nullptr;
   application.CreateForm(overlay);
-  overlay->OnImageFileName = [](const std::string& name) { Form1->Shared().SetImageFileName(name); };
-  overlay->OnStartUpload = StartUploadWorker;
+  overlay->OnGrabbed = StartUploadWorker;
   Form3 = overlay;
   application.Run();
   return 0;

@@ -5,7 +5,7 @@
 std::optional<std::string> ErrorBalloonText(const std::string& takenStatus) {
   std::string status = Trim(takenStatus);
   if (status == "error") return "Изображение не загружено";
-  if (status == "good") return std::nullopt;
+  if (status == kStatusGood) return std::nullopt;
   if (status == "max size") return "Слишком большой скриншот";
   if (!status.empty()) return "Не известная ошибка";
   return std::nullopt;

@@ -9,5 +9,8 @@
 // The error balloon's text for a taken status, or nothing to show.
 std::optional<std::string> ErrorBalloonText(const std::string& takenStatus);
 
+// What an accepted upload leaves in the status slot.
+inline constexpr char kStatusGood[] = "good";
+
 inline constexpr char kErrorBalloonTitle[] = "Ошибка";
 inline constexpr unsigned kErrorBalloonSeconds = 30;

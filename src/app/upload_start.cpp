@@ -2,15 +2,14 @@
 
 #include "app/main_form.h"
 #include "app/service_address.h"
+#include "app/upload_outcome.h"
 #include "upload/clipboard.h"
 #include "upload/upload_worker.h"
 
-void StartUploadWorker() {
-  TUploadPorts ports;
-  ports.Login = Form1->Shared().Login();
-  ports.FileName = Form1->Shared().ImageFileName();
+void StartUploadWorker(const std::string& fileName) {
+  Form1->Shared().SetImageFileName(fileName);
+  TOutcomePorts ports;
   ports.Shared = Form1->SharedOwner();
-  ports.UploadUrl = ServiceAddress("/pic/upload.php");
   // The icon goes with the main window at exit; a balloon after that is dropped.
   ports.ShowBalloon = [gate = Form1->TrayGate(), icon = Form1->TrayIcon1](
                           const std::string& title, const std::string& text, TBalloonIconKind kind,
@@ -18,5 +17,13 @@ void StartUploadWorker() {
     gate->Call([&] { icon->ShowBalloon(title, text, kind, timeoutSeconds); });
   };
   ports.CopyTextToClipboard = CopyTextToClipboard;
-  TMyThread::Launch(std::move(ports));
+
+  TUploadJob job;
+  job.UploadUrl = ServiceAddress("/pic/upload.php");
+  job.Login = Form1->Shared().Login();
+  job.FileName = fileName;
+  job.Report = [ports = std::move(ports)](const TUploadOutcome& outcome) {
+    ReportUploadOutcome(ports, outcome);
+  };
+  TMyThread::Launch(std::move(job));
 }

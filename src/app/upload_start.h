@@ -1,6 +1,9 @@
 #pragma once
 // Starts the upload of the picture that a grab has just written.
 
-// One worker per grab, with the main window's shared fields, the upload
-// address, the tray icon's balloons and the clipboard.
-void StartUploadWorker();
+#include <string>
+
+// Keeps the name as the latest capture in the shared fields and launches one
+// worker for it, with the login, the upload address and the main window's
+// tray balloons, shared fields and the clipboard for its verdict.
+void StartUploadWorker(const std::string& fileName);

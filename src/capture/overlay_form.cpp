@@ -2,8 +2,10 @@
 
 #include <windowsx.h>
 
+#include "capture/grab_area.h"
 #include "capture/random_name.h"
 #include "capture/screen_grab.h"
+#include "capture/veil_free_copy_win32.h"
 #include "toolkit/application.h"
 #include "toolkit/canvas.h"
 
@@ -11,6 +13,11 @@ namespace {
 
 void BringApplicationToFront() {
   if (Application != nullptr) SetForegroundWindow(Application->Handle());
+}
+
+TColorRGB SystemColor(int index) {
+  COLORREF c = GetSysColor(index);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
 }
 
 TMouseButton ButtonOf(UINT message) {
@@ -149,6 +156,19 @@ void TForm3::FormMouseUp(TMouseButton, int x, int y) {
   pressedSinceShown_ = false;
   // A press and a release without a move select nothing: the last drag point
   // is the press point, not the end of an earlier capture.
-  TGrabPoints points{startX, startY, movedSincePress_ ? endX : startX, movedSincePress_ ? endY : startY};
-  ScreenGrab(*this, points, x, y);
+  Grab(startX, startY, movedSincePress_ ? endX : startX, movedSincePress_ ? endY : startY, x, y);
+}
+
+void TForm3::Grab(int fromX, int fromY, int toX, int toY, int releaseX, int releaseY) {
+  BringApplicationToFront();
+  const TGrabArea area = ComputeGrabArea(fromX, fromY, toX, toY, releaseX, releaseY);
+  TVeil veil{SystemColor(COLOR_BTNFACE), kVeilAlpha, [this] { SetAlphaBlendValue(1); }, TBitmap()};
+  // After a failed grab the veil has long been lifted: the screen shows what lies under it.
+  if (AlphaBlendValue() != kVeilAlpha) veil.liftedBefore = CopyScreenArea(area);
+  SetAlphaBlendValue(kVeilAlpha);
+  const std::string fileName = ScreenGrab(area, veil);
+  dragging = false;
+  SetAlphaBlendValue(kVeilAlpha);
+  Close();
+  if (OnGrabbed) OnGrabbed(fileName);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The capture overlay: a borderless translucent veil over the primary screen
 // on which the user drags the area to upload. Created hidden at start-up,
-// shown by the take-screenshot command, hidden again by the grab.
+// shown by the take-screenshot command; a release grabs the area and hides
+// it. A failed grab escapes to the standard error box and leaves the overlay
+// shown, nearly transparent, with `dragging` still set.
 
 #include <functional>
 #include <memory>
@@ -28,10 +30,9 @@ class TForm3 : public TForm {
 
   std::unique_ptr<TLabel> Label1;
 
-  // Where the grab hands its result on: the picture's file name, as soon as
-  // it is drawn, and the start of its upload. Set by the program.
-  std::function<void(const std::string&)> OnImageFileName;
-  std::function<void()> OnStartUpload;
+  // Fired once a grab has written its picture and the overlay is hidden,
+  // with the picture's file name. Set by the program.
+  std::function<void(const std::string& fileName)> OnGrabbed;
 
   BYTE AlphaBlendValue() const { return alpha_; }
   // Calls the system only when the value changes.
@@ -48,6 +49,7 @@ class TForm3 : public TForm {
 
  private:
   void Paint();
+  void Grab(int fromX, int fromY, int toX, int toY, int releaseX, int releaseY);
 
   BYTE alpha_ = 255;
   // Whether the release in hand ends a selection made on this showing: a

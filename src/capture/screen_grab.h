@@ -1,15 +1,12 @@
 #pragma once
-// The grab that a release on the capture overlay runs: copies the selected
-// area from the screen, writes it as a JPEG file with a drawn name into the
-// current directory, hands the name on, starts the upload and hides the
-// overlay. A failure escapes to the standard error box and leaves the overlay
-// shown, nearly transparent, with `dragging` still set.
+// The grab that a release on the capture overlay runs: copies the area from
+// under the veil, draws a name and writes the copy as a JPEG file of that
+// name into the current directory. A failure raises, with the veil lifted.
 
-class TForm3;
+#include <string>
 
-// The selection the grab copies: the press point and the last drag point.
-struct TGrabPoints {
-  int startX, startY, endX, endY;
-};
+#include "capture/grab_area.h"
+#include "capture/veil_free_copy_win32.h"
 
-void ScreenGrab(TForm3& overlay, const TGrabPoints& points, int releaseX, int releaseY);
+// Returns the name of the file written.
+std::string ScreenGrab(const TGrabArea& area, const TVeil& veil);

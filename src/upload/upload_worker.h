@@ -1,47 +1,38 @@
 #pragma once
-// The upload of one capture: posts the picture with the login, reads the
-// service's verdict, and leaves the outcome where the UI thread finds it.
+// The upload of one capture on a thread of its own: posts the picture with the
+// login, reports the verdict and deletes the picture.
 
-#include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 
-#include "app/shared_fields.h"
 #include "toolkit/thread.h"
-#include "tray/balloon_kind.h"
+#include "upload/upload_exchange.h"
 
-// What the worker reaches beyond the exchange itself. The inputs are copied
-// when the worker is launched, on the UI thread: a later capture, however
-// soon, changes neither. The shared fields are shared with the main window so
-// that a worker still running at exit writes into fields that still exist.
-struct TUploadPorts {
+// The worker's inputs, taken on the UI thread when it is launched: a later
+// capture, however soon, changes none of them.
+struct TUploadJob {
+  std::string UploadUrl;
   std::string Login;
   std::string FileName;  // this capture's picture
-  std::shared_ptr<TSharedFields> Shared;
-  std::string UploadUrl;
-  std::function<void(const std::string& title, const std::string& text, TBalloonIconKind kind,
-                     std::uint8_t timeoutSeconds)>
-      ShowBalloon;
-  std::function<void(const std::string& text)> CopyTextToClipboard;
+  // Called on the worker's thread: with the verdict before the picture is
+  // deleted, or with Failed when the exchange fails.
+  std::function<void(const TUploadOutcome&)> Report;
 };
 
-inline constexpr char kSuccessBalloonTitle[] = "Уведомление";
-inline constexpr char kSuccessBalloonText[] = "Скриншот удачно загружен, ссылка в буфере обмена";
-
-// The worker's body; a failed exchange raises, with the file left on disk.
-void RunUpload(const TUploadPorts& ports);
+// The worker's body; a failed exchange is reported, then raises, with the
+// file left on disk.
+void RunUpload(const TUploadJob& job);
 
 // One worker thread per capture; it frees itself and discards its failures.
 class TMyThread : public TThread {
  public:
-  explicit TMyThread(TUploadPorts ports) : ports_(std::move(ports)) {}
+  explicit TMyThread(TUploadJob job) : job_(std::move(job)) {}
   // Creates the worker suspended, below normal priority, freeing itself, and lets it run.
-  static void Launch(TUploadPorts ports);
+  static void Launch(TUploadJob job);
 
  protected:
-  void Execute() override { RunUpload(ports_); }
+  void Execute() override { RunUpload(job_); }
 
  private:
-  TUploadPorts ports_;
+  TUploadJob job_;
 };

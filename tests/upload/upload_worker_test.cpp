@@ -1,6 +1,6 @@
-// The worker's outcome rules against scripted service replies: what lands in
-// the status slot, the link text, the balloon and the clipboard, and whether
-// the picture file is gone.
+// The worker and the program's handling of its verdict against scripted
+// service replies: what lands in the status slot, the link text, the balloon
+// and the clipboard, and whether the picture file is gone.
 
 #include "upload/upload_worker.h"
 
@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/upload_outcome.h"
 #include "scripted_peer.h"
 #include "support/temp_folder.h"
 #include "upload/net_exceptions.h"
@@ -42,12 +43,9 @@ class UploadWorker : public testing::Test {
   }
 
   // As the UI thread launches a worker: the inputs copied from the shared fields.
-  TUploadPorts Ports(std::uint16_t port) {
-    TUploadPorts ports;
-    ports.Login = shared.Login();
-    ports.FileName = shared.ImageFileName();
+  TUploadJob Ports(std::uint16_t port) {
+    TOutcomePorts ports;
     ports.Shared = sharedOwner;
-    ports.UploadUrl = "http://127.0.0.1:" + std::to_string(port) + "/pic/upload.php";
     ports.ShowBalloon = [this](const std::string& title, const std::string& text, TBalloonIconKind kind,
                                std::uint8_t seconds) {
       std::lock_guard l(seen.lock);
@@ -59,7 +57,12 @@ class UploadWorker : public testing::Test {
       // As CF_TEXT keeps it: up to the first NUL.
       seen.clipboard.push_back(std::string(text.c_str()));
     };
-    return ports;
+    TUploadJob job;
+    job.Login = shared.Login();
+    job.FileName = shared.ImageFileName();
+    job.UploadUrl = "http://127.0.0.1:" + std::to_string(port) + "/pic/upload.php";
+    job.Report = [ports](const TUploadOutcome& outcome) { ReportUploadOutcome(ports, outcome); };
+    return job;
   }
 
   static std::string Reply200(const std::string& body) {
@@ -130,7 +133,7 @@ TEST_F(UploadWorker, FailedExchangesChangeNothingAndKeepTheFile) {
 
 TEST_F(UploadWorker, SendsTheLoginAndTheFileItWasLaunchedWith) {
   ScriptedPeer peer({{Reply200("error")}});
-  TUploadPorts ports = Ports(peer.Port());
+  TUploadJob ports = Ports(peer.Port());
   // A capture and a new login before the worker's thread gets to run.
   shared.SetImageFileName(dir / "1.jpg");
   shared.SetLogin("petya");
@@ -164,9 +167,9 @@ TEST_F(UploadWorker, TwoWorkersFinishingTogether) {
   ScriptedPeer peerB({{Reply200("good:http://x/b.jpg")}});
 
   struct Worker : TThread {
-    explicit Worker(TUploadPorts p) : ports(std::move(p)) {}
+    explicit Worker(TUploadJob p) : ports(std::move(p)) {}
     void Execute() override { RunUpload(ports); }
-    TUploadPorts ports;
+    TUploadJob ports;
   };
   Worker a(Ports(peerA.Port()));
   shared.SetImageFileName(second);

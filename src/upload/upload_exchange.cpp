@@ -1,0 +1,20 @@
+#include "upload/upload_exchange.h"
+
+#include "upload/net_http.h"
+#include "upload/net_multipart.h"
+#include "upload/text_utils.h"
+
+TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login,
+                           const std::string& fileName) {
+  std::string reply;
+  {
+    TNetHTTP client;
+    TNetMultiPartFormDataStream form;
+    form.AddValueField("login", login);
+    form.AddFilePart("pic", fileName, "image/pjpeg");
+    reply = PostForm(client, uploadUrl, form);
+  }
+  // "good" anywhere, case-sensitive; the link is all after the first colon, untrimmed.
+  if (reply.find("good") == std::string::npos) return {TUploadOutcome::TKind::Refused, reply};
+  return {TUploadOutcome::TKind::Linked, ExtractDelimited(reply, ":", "", 0, 0)};
+}

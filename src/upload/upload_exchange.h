@@ -1,0 +1,20 @@
+#pragma once
+// The upload exchange itself: one picture and a login posted to the service,
+// and the service's verdict read back. Shared by the program's worker and the
+// psl tool.
+
+#include <string>
+
+// The verdict of one upload. A failed exchange is no verdict: it raises.
+struct TUploadOutcome {
+  enum class TKind { Linked, Refused, Failed };
+  TKind Kind = TKind::Failed;
+  // Linked: the link; Refused: the whole reply; Failed: the failure's message.
+  std::string Text;
+};
+
+// Posts the file as the form field "pic" (image/pjpeg) with the login as the
+// field "login" to the upload address. The file and the connection are closed
+// again before it returns or raises.
+TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login,
+                           const std::string& fileName);
