@@ -1,0 +1,2 @@
+#include "capture/screen_grab.h"
+#include "tray/tray_icon.h"

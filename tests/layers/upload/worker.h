@@ -1,0 +1,5 @@
+#pragma once
+// Reaches up into the app, and the tray reaches across into the capture.
+#include "app/shared_fields.h"
+#include "toolkit/thread.h"
+#include "upload/net_http.h"
