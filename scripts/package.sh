@@ -31,7 +31,8 @@ for arch in win64 win32; do
   log="$dir.log"
   mkdir -p "$dir"
   if ! { cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPSL_WERROR=ON \
-    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/$toolchain" -DPSL_SERVICE_HOST="$host" -DPSL_COMPANY_SITE="$site" &&
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/$toolchain" -DPSL_SERVICE_HOST="$host" -DPSL_COMPANY_SITE="$site" \
+    -DPSL_TESTS=OFF &&
     cmake --build "$dir" --target PondixScreenLoader -- -j"$(nproc)"; } >"$log" 2>&1; then
     cat "$log" >&2
     exit 1
