@@ -105,4 +105,19 @@ check "exit during an upload: exit code 0" test $? = 0
 sleep 4
 check "exit during an upload: the picture stays" test "$(ls "$work/cwd" | grep -c '\.jpg$')" = 1
 rm -f "$storage/delays.txt"
+
+# The console tool on the same service: a Cyrillic login typed on its command
+# line arrives as UTF-8, whatever the ANSI code page; one from a login file
+# arrives as the program sends it from "config.pl", bytes as they are.
+psl_login() {  # psl_login ARGS...: the login stored for the tool's upload
+  local link
+  link=$(cd "$work/cwd" && wine "$build/tools/psl/psl.exe" upload shot.jpg "$@" | tr -d '\r') || return 1
+  cat "$storage/${link##*/}.login"
+}
+cp "$first" "$work/cwd/shot.jpg"
+check "psl: a Cyrillic --login arrives as UTF-8" test "$(psl_login --login "Вася Пупкин" | od -An -tx1)" = \
+  "$(printf 'Вася Пупкин' | od -An -tx1)"
+printf '\xC2\xE0\xF1\xFF\r\nsecond line\r\n' >"$work/cwd/login.pl"
+check "psl: --login-file sends the first line's bytes" test "$(psl_login --login-file login.pl | od -An -tx1)" = \
+  "$(printf '\xC2\xE0\xF1\xFF' | od -An -tx1)"
 finish

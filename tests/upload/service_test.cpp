@@ -153,6 +153,14 @@ TEST_F(ReferenceService, ToolPrintsTheLinkTheRefusalOrTheFailure) {
   std::string name = out.substr(12 + Host().size(), out.size() - 13 - Host().size());
   EXPECT_EQ(ReadFile(Storage() / (name + ".login")), "me");
 
+  // The login as the program takes it from "config.pl": the first line, bytes as they are.
+  WriteFile("config.pl", "\xC8\xE2\xE0\xED \r\nsecond line\r\n");
+  EXPECT_EQ(Tool("upload 777.jpg --login-file config.pl --host " + Host(), out, err), 0) << err;
+  name = out.substr(12 + Host().size(), out.size() - 13 - Host().size());
+  EXPECT_EQ(ReadFile(Storage() / (name + ".login")), "\xC8\xE2\xE0\xED ");
+  EXPECT_EQ(Tool("upload 777.jpg --login-file none.pl --host " + Host(), out, err), 1);
+  EXPECT_EQ(err.rfind("EFOpenError: Cannot open file \"", 0), 0u) << err;
+
   EXPECT_EQ(Tool("upload bad.jpg --host " + Host(), out, err), 3);
   EXPECT_EQ(out, "");
   EXPECT_EQ(err, "error");
@@ -168,8 +176,8 @@ TEST_F(ReferenceService, ToolPrintsTheLinkTheRefusalOrTheFailure) {
   EXPECT_EQ(out, "3.0");
   fs::remove(Storage() / "ver.txt");
 
-  for (const char* usage :
-       {"upload", "upload a b", "upload a --host", "version extra", "version --login x"}) {
+  for (const char* usage : {"upload", "upload a b", "upload a --host", "version extra", "version --login x",
+                            "upload a --login x --login-file y"}) {
     EXPECT_EQ(Tool(usage, out, err), 2) << usage;
     EXPECT_EQ(err.rfind("usage:", 0), 0u) << usage;
   }

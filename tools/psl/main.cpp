@@ -4,22 +4,24 @@
 #include <cstdio>
 #include <exception>
 
+#include "command_line.h"
 #include "commands.h"
 #include "toolkit/exceptions.h"
 
 int UsageError() {
   std::fputs(
       "usage: psl version [--host HOST[:PORT]]\n"
-      "       psl upload FILE [--login TEXT] [--host HOST[:PORT]]\n"
+      "       psl upload FILE [--login TEXT | --login-file FILE] [--host HOST[:PORT]]\n"
       "       psl encode IN.bmp|IN.ppm OUT.jpg\n",
       stderr);
   return kExitUsage;
 }
 
 int main(int argc, char** argv) {
-  if (argc < 2) return UsageError();
-  std::string command = argv[1];
-  Args args(argv + 2, argv + argc);
+  Args args = CommandLineArgs(argc, argv);
+  if (args.empty()) return UsageError();
+  std::string command = args.front();
+  args.erase(args.begin());
   try {
     if (command == "version") return RunVersionCommand(args);
     if (command == "upload") return RunUploadCommand(args);

@@ -4,13 +4,16 @@
 #include <cstdio>
 #include <string>
 
+#include "app/login_file.h"
 #include "app/version_check.h"
 #include "build_config.h"
+#include "command_line.h"
 #include "commands.h"
 #include "toolkit/exceptions.h"
+#include "toolkit/file_stream.h"
+#include "toolkit/string_list.h"
 #include "upload/net_http.h"
-#include "upload/net_multipart.h"
-#include "upload/text_utils.h"
+#include "upload/upload_exchange.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -22,16 +25,22 @@ namespace {
 struct Options {
   std::string host = PSL_SERVICE_HOST;
   std::string login;
+  std::string loginFile;
   std::vector<std::string> positional;
 };
 
-// False on an unknown option or one without its value.
+// False on an unknown option, one without its value, or both logins.
 bool ParseOptions(const Args& args, bool acceptLogin, Options& options) {
+  bool loginGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--host" || (acceptLogin && arg == "--login")) {
+    if (arg == "--host" || (acceptLogin && (arg == "--login" || arg == "--login-file"))) {
       if (i + 1 >= args.size()) return false;
-      (arg == "--host" ? options.host : options.login) = args[++i];
+      if (arg != "--host") {
+        if (loginGiven) return false;
+        loginGiven = true;
+      }
+      (arg == "--host" ? options.host : arg == "--login" ? options.login : options.loginFile) = args[++i];
     } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
       return false;
     } else {
@@ -39,6 +48,16 @@ bool ParseOptions(const Args& args, bool acceptLogin, Options& options) {
     }
   }
   return !options.host.empty();
+}
+
+// The first line of the file, as the program takes its login from "config.pl";
+// only a file that is not there raises here, where the program sends no login.
+std::string LoginFromFile(const std::string& path) {
+  TFileStream::OpenRead(path);
+  TStringList configList;
+  TSharedFields fields;
+  LoadLoginFrom(path, configList, fields);
+  return fields.Login();
 }
 
 // Replies are bytes: no newline translation on Windows.
@@ -83,19 +102,15 @@ int RunUploadCommand(const Args& args) {
   Options options;
   if (!ParseOptions(args, true, options) || options.positional.size() != 1) return UsageError();
   try {
-    std::string reply;
-    {
-      TNetHTTP client;
-      TNetMultiPartFormDataStream form;
-      form.AddValueField("login", options.login);
-      form.AddFilePart("pic", options.positional[0], "image/pjpeg");
-      reply = PostForm(client, "http://" + options.host + "/pic/upload.php", form);
-    }
-    if (reply.find("good") == std::string::npos) {
-      WriteBytes(stderr, reply);
+    std::string login =
+        options.loginFile.empty() ? options.login : LoginFromFile(FileNameArg(options.loginFile));
+    TUploadOutcome outcome =
+        PostPicture("http://" + options.host + "/pic/upload.php", login, FileNameArg(options.positional[0]));
+    if (outcome.Kind != TUploadOutcome::TKind::Linked) {
+      WriteBytes(stderr, outcome.Text);
       return kExitRefused;
     }
-    WriteBytes(stdout, ExtractDelimited(reply, ":", "", 0, 0) + "\n");
+    WriteBytes(stdout, outcome.Text + "\n");
     return kExitOk;
   } catch (const Exception& e) {
     return ReportFailure(e);
