@@ -48,9 +48,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     hookId_ = Application->HookMainWindow([this](TMessage& m) { return ApplicationHook(m); });
   if (TForm* form = OwnerForm()) {
     ownerWindow_ = form->Handle();
-    SetPropA(ownerWindow_, kOwnerProp, this);
-    previousOwnerProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(ownerWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerWindowProcTrampoline)));
+    ownerSubclass_ = ScopedWindowSubclass(ownerWindow_, OwnerWindowProcTrampoline, kOwnerProp, this);
   }
 }
 
@@ -69,11 +67,7 @@ TTrayIcon::~TTrayIcon() {
     // Failing to free the image must not stop the icon's removal.
   }
   if (Application != nullptr && hookId_ != 0) Application->UnhookMainWindow(hookId_);
-  if (ownerWindow_ != nullptr && previousOwnerProc_ != nullptr) {
-    SetWindowLongPtrA(ownerWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousOwnerProc_));
-    RemovePropA(ownerWindow_, kOwnerProp);
-  }
-  previousOwnerProc_ = nullptr;
+  ownerSubclass_.reset();
   ownerWindow_ = nullptr;
   TTrayIconHandler::Release();
 }
@@ -220,7 +214,7 @@ LRESULT TTrayIcon::OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     }
   }
-  return CallWindowProcA(previousOwnerProc_, ownerWindow_, message, wParam, lParam);
+  return CallWindowProcA(ownerSubclass_.previous(), ownerWindow_, message, wParam, lParam);
 }
 
 LRESULT CALLBACK TTrayIcon::OwnerWindowProcTrampoline(HWND window, UINT message, WPARAM wParam,

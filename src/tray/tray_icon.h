@@ -15,6 +15,7 @@
 #include "toolkit/application.h"
 #include "toolkit/component.h"
 #include "toolkit/form.h"
+#include "toolkit/handles.h"
 #include "toolkit/icon.h"
 #include "tray/balloon_kind.h"
 
@@ -143,5 +144,5 @@ class TTrayIcon : public TComponent {
   bool mdiCheckPending_ = true;
   TApplication::HookId hookId_ = 0;
   HWND ownerWindow_ = nullptr;
-  WNDPROC previousOwnerProc_ = nullptr;
+  ScopedWindowSubclass ownerSubclass_;
 };
