@@ -40,9 +40,9 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     record_.uFlags = kTrayFlags;
     record_.uCallbackMessage = kTrayCallbackMessage;
   }
-  cycleTimer_ = new TSimpleTimer(1000, [this](TSimpleTimer* t) { CycleTick(t); });
-  clickTimer_ = new TSimpleTimer(1000, [this](TSimpleTimer* t) { ClickTick(t); });
-  exitTimer_ = new TSimpleTimer(20, [this](TSimpleTimer* t) { ExitTick(t); });
+  cycleTimer_ = std::make_unique<TSimpleTimer>(1000, [this](TSimpleTimer* t) { CycleTick(t); });
+  clickTimer_ = std::make_unique<TSimpleTimer>(1000, [this](TSimpleTimer* t) { ClickTick(t); });
+  exitTimer_ = std::make_unique<TSimpleTimer>(20, [this](TSimpleTimer* t) { ExitTick(t); });
   pointerOutside_ = true;
   if (Application != nullptr)
     hookId_ = Application->HookMainWindow([this](TMessage& m) { return ApplicationHook(m); });
@@ -57,9 +57,10 @@ TTrayIcon::~TTrayIcon() {
   // keeps the number for the removal.
   TTrayIconHandler::Forget(record_.uID);
   RemoveFromTray();
-  delete cycleTimer_;
-  delete clickTimer_;
-  delete exitTimer_;
+  // The timers go first, while everything their ticks use is still whole.
+  cycleTimer_.reset();
+  clickTimer_.reset();
+  exitTimer_.reset();
   icon_.OnChange = nullptr;
   try {
     icon_.SetHandle(nullptr);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -134,9 +135,9 @@ class TTrayIcon : public TComponent {
   int iconIndex_ = 0;
   bool wantEnterExitEvents_ = false;
 
-  TSimpleTimer* cycleTimer_ = nullptr;
-  TSimpleTimer* clickTimer_ = nullptr;
-  TSimpleTimer* exitTimer_ = nullptr;
+  std::unique_ptr<TSimpleTimer> cycleTimer_;
+  std::unique_ptr<TSimpleTimer> clickTimer_;
+  std::unique_ptr<TSimpleTimer> exitTimer_;
   bool clickArmed_ = false, clickPending_ = false, doubleClick_ = false;
   bool pointerOutside_ = true;
   POINT lastPointer_{};
