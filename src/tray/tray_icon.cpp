@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "toolkit/error_box.h"
 #include "tray/record_text.h"
 #include "toolkit/exceptions.h"
 #include "toolkit/popup_menu.h"
