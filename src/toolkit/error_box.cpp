@@ -1,12 +1,11 @@
 #include "toolkit/error_box.h"
 
 #include "toolkit/app_title.h"
+#include "toolkit/executable_path.h"
 #include "toolkit/text_conversion.h"
 
 std::string ApplicationTitle() {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return ApplicationTitleFromPath(std::string(path, n), [](std::string& chars) {
+  return ApplicationTitleFromPath(ExecutablePath(), [](std::string& chars) {
     if (!chars.empty()) CharLowerBuffA(chars.data(), static_cast<DWORD>(chars.size()));
   });
 }

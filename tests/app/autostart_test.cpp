@@ -6,8 +6,8 @@
 #include <windows.h>
 #include <aclapi.h>
 
-#include "app/local_files.h"
 #include "toolkit/exceptions.h"
+#include "toolkit/executable_path.h"
 #include "toolkit/handles.h"
 
 namespace {

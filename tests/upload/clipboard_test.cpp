@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "toolkit/executable_path.h"
 #include "toolkit/handles.h"
 
 namespace {
@@ -41,9 +42,7 @@ TEST(CopyTextToClipboard, ReplacesTheClipboardWithTheTextUpToItsFirstNul) {
 
 TEST(CopyTextToClipboard, GivesUpWhileAnotherProcessHoldsTheClipboard) {
   CopyTextToClipboard("before");
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string command = std::string("\"") + self + "\" --hold-clipboard";
+  std::string command = "\"" + ExecutablePath() + "\" --hold-clipboard";
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
