@@ -7,6 +7,7 @@
 #include "toolkit/popup_menu.h"
 #include "tray/simple_timer.h"
 #include "tray/tray_icon_handler.h"
+#include "toolkit/window_trampoline.h"
 
 namespace {
 
@@ -47,7 +48,9 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     hookId_ = Application->HookMainWindow([this](TMessage& m) { return ApplicationHook(m); });
   if (TForm* form = OwnerForm()) {
     ownerWindow_ = form->Handle();
-    ownerSubclass_ = ScopedWindowSubclass(ownerWindow_, OwnerWindowProcTrampoline, kOwnerProp, this);
+    ownerSubclass_ = ScopedWindowSubclass(
+        ownerWindow_, WindowTrampoline<TTrayIcon, &TTrayIcon::FromOwnerWindow, &TTrayIcon::OwnerWindowProc>,
+        kOwnerProp, this);
   }
 }
 
@@ -217,14 +220,6 @@ LRESULT TTrayIcon::OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return CallWindowProcA(ownerSubclass_.previous(), ownerWindow_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK TTrayIcon::OwnerWindowProcTrampoline(HWND window, UINT message, WPARAM wParam,
-                                                      LPARAM lParam) {
-  auto* self = static_cast<TTrayIcon*>(GetPropA(window, kOwnerProp));
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  try {
-    return self->OwnerWindowProc(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    HandleUiException(e);
-  }
-  return 0;
+TTrayIcon* TTrayIcon::FromOwnerWindow(HWND window) {
+  return static_cast<TTrayIcon*>(GetPropA(window, kOwnerProp));
 }

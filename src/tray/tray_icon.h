@@ -113,7 +113,7 @@ class TTrayIcon : public TComponent {
   void ClearBalloon();
   bool ApplicationHook(TMessage& message);
   LRESULT OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK OwnerWindowProcTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static TTrayIcon* FromOwnerWindow(HWND window);
   TForm* OwnerForm() const;
   void HandleMouseMessage(UINT message);
   void CycleTick(TSimpleTimer* timer);
