@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "tray/record_text.h"
-#include "toolkit/exceptions.h"
 #include "toolkit/popup_menu.h"
 #include "tray/simple_timer.h"
 #include "tray/tray_icon_handler.h"
@@ -27,7 +26,6 @@ void TTrayIcon::SetShellNotifyCall(ShellNotifyCall call) { ShellCall() = std::mo
 
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
   TTrayIconHandler::AddRef();
-  mdiCheckPending_ = true;
   Enabled = true;
   showHint_ = true;
   icon_.OnChange = [this] { UpdateInTray(); };
@@ -64,11 +62,7 @@ TTrayIcon::~TTrayIcon() {
   clickTimer_.reset();
   exitTimer_.reset();
   icon_.OnChange = nullptr;
-  try {
-    icon_.SetHandle(nullptr);
-  } catch (...) {
-    // Failing to free the image must not stop the icon's removal.
-  }
+  icon_.SetHandle(nullptr);
   if (Application != nullptr && hookId_ != 0) Application->UnhookMainWindow(hookId_);
   ownerSubclass_.reset();
   ownerWindow_ = nullptr;
@@ -78,11 +72,7 @@ TTrayIcon::~TTrayIcon() {
 TForm* TTrayIcon::OwnerForm() const { return dynamic_cast<TForm*>(Owner()); }
 
 void TTrayIcon::PrepareRecord() {
-  try {
-    record_.hIcon = icon_.Handle();
-  } catch (const EReadError&) {
-    record_.hIcon = nullptr;
-  }
+  record_.hIcon = icon_.Handle();
   if (!hint_.empty() && showHint_)
     CopyCut(record_.szTip, hint_, kTooltipChars);
   else
@@ -190,9 +180,6 @@ void TTrayIcon::SendToTray() {
 bool TTrayIcon::ApplicationHook(TMessage& message) {
   if (message.Msg == WM_SIZE && message.WParam == SIZE_MINIMIZED) {
     if (MinimizeToTray) SendToTray();
-  } else if (message.Msg == WM_WINDOWPOSCHANGED) {
-    // No MDI parent forms exist in this toolkit, so the check always ends here.
-    if (mdiCheckPending_ && Application->MainForm() != nullptr) mdiCheckPending_ = false;
   } else if (message.Msg == WM_SYSCOMMAND && message.WParam == SC_RESTORE) {
     if (TForm* main = Application->MainForm()) {
       if (main->WindowState() == TWindowState::wsMinimized) ShowWindow(main->Handle(), SW_RESTORE);

@@ -142,7 +142,6 @@ class TTrayIcon : public TComponent {
   bool pointerOutside_ = true;
   POINT lastPointer_{};
 
-  bool mdiCheckPending_ = true;
   TApplication::HookId hookId_ = 0;
   HWND ownerWindow_ = nullptr;
   ScopedWindowSubclass ownerSubclass_;
