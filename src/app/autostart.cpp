@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "app/local_files.h"
 #include "toolkit/exceptions.h"
+#include "toolkit/executable_path.h"
 #include "toolkit/handles.h"
 
 void RegisterAutostart() {

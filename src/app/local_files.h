@@ -9,8 +9,5 @@
 std::string FileBesideExecutablePath(const std::string& executablePath, const std::string& name);
 
 #ifdef _WIN32
-// The running executable's full path as the system reports it.
-std::string ExecutablePath();
-std::wstring ExecutablePathW();
 std::string FileBesideExecutable(const std::string& name);
 #endif

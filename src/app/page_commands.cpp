@@ -5,7 +5,7 @@
 
 #include "app/service_address.h"
 #include "toolkit/application.h"
-#include "toolkit/error_box.h"
+#include "toolkit/text_conversion.h"
 
 namespace {
 

@@ -15,8 +15,6 @@ class TSharedFields {
   std::string TakeStatus();
   std::string Link() const { return Read(link_); }
   void SetLink(const std::string& value) { Write(link_, value); }
-  std::string Colour() const { return Read(colour_); }
-  void SetColour(const std::string& value) { Write(colour_, value); }
   std::string ImageFileName() const { return Read(imageFileName_); }
   void SetImageFileName(const std::string& value) { Write(imageFileName_, value); }
 
@@ -28,6 +26,5 @@ class TSharedFields {
   std::string login_;
   std::string status_;
   std::string link_;
-  std::string colour_;
   std::string imageFileName_;
 };

@@ -8,6 +8,7 @@
 #include "capture/veil_free_copy_win32.h"
 #include "toolkit/application.h"
 #include "toolkit/canvas.h"
+#include "toolkit/handles.h"
 
 namespace {
 
@@ -34,19 +35,6 @@ TMouseButton ButtonOf(UINT message) {
       return TMouseButton::mbLeft;
   }
 }
-
-class ScopedPaint {
- public:
-  explicit ScopedPaint(HWND window) : window_(window) { BeginPaint(window_, &paint_); }
-  ~ScopedPaint() { EndPaint(window_, &paint_); }
-  ScopedPaint(const ScopedPaint&) = delete;
-  ScopedPaint& operator=(const ScopedPaint&) = delete;
-  HDC dc() const { return paint_.hdc; }
-
- private:
-  HWND window_;
-  PAINTSTRUCT paint_{};
-};
 
 }  // namespace
 

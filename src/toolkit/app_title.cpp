@@ -11,8 +11,3 @@ std::string ApplicationTitleFromPath(const std::string& exePath,
   }
   return name;
 }
-
-std::string ErrorBoxText(const std::string& message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
-  return message;
-}

@@ -1,5 +1,5 @@
 #pragma once
-// Texts that every message box of the program shares.
+// The application title, from the executable's name.
 
 #include <functional>
 #include <string>
@@ -8,7 +8,3 @@
 // every character after the first lowered with lowerChars.
 std::string ApplicationTitleFromPath(const std::string& exePath,
                                      const std::function<void(std::string&)>& lowerChars);
-
-// The standard error box appends "." when the last character's code is above
-// that of "." itself; an empty text stays empty.
-std::string ErrorBoxText(const std::string& message);

@@ -5,6 +5,7 @@
 #include "toolkit/error_box.h"
 #include "toolkit/exceptions.h"
 #include "toolkit/form.h"
+#include "toolkit/window_trampoline.h"
 
 TApplication* Application = nullptr;
 
@@ -38,6 +39,11 @@ class TThreadWindowsDisabled {
   std::vector<HWND> windows_;
 };
 
+// The application window's failures go to that application object itself.
+void ReportToApplication(TApplication& application, const std::exception& e) {
+  application.HandleException(e);
+}
+
 }  // namespace
 
 void HandleUiException(const std::exception& e) {
@@ -65,7 +71,8 @@ void TApplication::Initialize() {
   comInitialized_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA cls{};
-  cls.lpfnWndProc = Trampoline;
+  cls.lpfnWndProc = WindowTrampoline<TApplication, UserDataObject<TApplication>, &TApplication::WndProc,
+                                     ReportToApplication>;
   cls.hInstance = instance;
   cls.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
   cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -207,15 +214,4 @@ LRESULT TApplication::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
   }
   return DefWindowProcA(self, message, wParam, lParam);
-}
-
-LRESULT CALLBACK TApplication::Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  try {
-    return self->WndProc(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    self->HandleException(e);
-  }
-  return 0;
 }

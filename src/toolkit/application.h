@@ -75,7 +75,6 @@ class TApplication : public TComponent {
   void AfterFormCreated(TForm* form);
   bool ProcessMessage(MSG& msg);
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   std::string title_;
   UniqueHwnd window_;

@@ -1,17 +1,24 @@
 #pragma once
-// The standard error box and the application title, as every message box shows them.
+// The standard error box: the failure's text as it shows it, under the
+// application title that every message box shows.
 
 #include <string>
 
+#ifdef _WIN32
 #include <windows.h>
+#endif
 
+// The standard error box appends "." when the last character's code is above
+// that of "." itself; an empty text stays empty.
+inline std::string ErrorBoxText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
+
+#ifdef _WIN32
 // "Pondixscreenloader" for PondixScreenLoader.exe, lowered with CharLowerBuffA.
 std::string ApplicationTitle();
 
 // A modal box with the failure's text, the application title, the stop icon and OK.
 void ShowErrorBox(HWND owner, const std::string& message);
-
-// ANSI (system code page) text to UTF-16, for the wide calls.
-std::wstring AnsiToWide(const std::string& text);
-// UTF-8 literal (our sources) to UTF-16.
-std::wstring Utf8ToWide(const std::string& text);
+#endif

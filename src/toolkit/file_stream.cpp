@@ -17,6 +17,8 @@ std::string OpenErrorMessage(const std::string& fileName, int code) {
 #ifdef _WIN32
 #include <windows.h>
 
+#include "toolkit/handles.h"
+
 namespace {
 HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 constexpr std::intptr_t kInvalid = -1;  // INVALID_HANDLE_VALUE
@@ -86,9 +88,9 @@ std::string SysErrorMessage(int code) {
   DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
                            nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  UniqueLocal owned(text);
   std::string result;
   if (n != 0 && text != nullptr) result.assign(text, n);
-  if (text != nullptr) LocalFree(text);
   // The system ends its texts with a line break and often a full stop; the
   // message formats add their own punctuation.
   while (!result.empty() &&

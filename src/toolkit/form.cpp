@@ -3,6 +3,7 @@
 #include <typeinfo>
 
 #include "toolkit/application.h"
+#include "toolkit/window_trampoline.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ HWND TForm::Handle() {
   WNDCLASSA cls{};
   if (!GetClassInfoA(instance, className.c_str(), &cls)) {
     cls.style = CS_DBLCLKS;
-    cls.lpfnWndProc = Trampoline;
+    cls.lpfnWndProc = WindowTrampoline<TForm, &TForm::FromWindow, &TForm::WndProc>;
     cls.hInstance = instance;
     cls.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -128,14 +129,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefaultHandler(message, wParam, lParam);
 }
 
-LRESULT CALLBACK TForm::Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<TForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr || self->window_.get() != window)
-    return DefWindowProcA(window, message, wParam, lParam);
-  try {
-    return self->WndProc(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    HandleUiException(e);
-  }
-  return 0;
+TForm* TForm::FromWindow(HWND window) {
+  auto* form = UserDataObject<TForm>(window);
+  return form != nullptr && form->window_.get() == window ? form : nullptr;
 }

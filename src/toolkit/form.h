@@ -53,7 +53,7 @@ class TForm : public TComponent {
   TWindowState windowState_ = TWindowState::wsNormal;
 
  private:
-  static LRESULT CALLBACK Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static TForm* FromWindow(HWND window);
 
   UniqueHwnd window_;
 };

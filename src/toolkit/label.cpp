@@ -1,6 +1,6 @@
 #include "toolkit/label.h"
 
-#include "toolkit/error_box.h"
+#include "toolkit/text_conversion.h"
 
 TLabel::TLabel(std::string caption, int left, int top, const wchar_t* fontName, int fontHeight)
     : caption_(std::move(caption)), wideCaption_(Utf8ToWide(caption_)), left_(left), top_(top) {

@@ -4,6 +4,7 @@
 
 #include "toolkit/application.h"
 #include "toolkit/error_box.h"
+#include "toolkit/text_conversion.h"
 
 void ShowMessage(const std::string& utf8Text) {
   HWND owner = Application != nullptr ? Application->Handle() : nullptr;

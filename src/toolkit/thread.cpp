@@ -24,14 +24,15 @@ TThread::TThread() : impl_(std::make_unique<Impl>()) {}
 bool TThread::Start() {
   unsigned id = 0;
   // Created suspended so that the priority is in place before the body runs.
-  auto handle =
-      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadEntry, this, CREATE_SUSPENDED, &id));
-  if (handle == nullptr) return false;
-  if (BelowNormalPriority) SetThreadPriority(handle, THREAD_PRIORITY_BELOW_NORMAL);
-  bool frees = FreeOnTerminate;
-  if (!frees) impl_->handle.reset(handle);
-  ResumeThread(handle);
-  if (frees) CloseHandle(handle);  // nobody waits for a thread that frees itself
+  UniqueKernelHandle handle(
+      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadEntry, this, CREATE_SUSPENDED, &id)));
+  if (!handle) return false;
+  HANDLE thread = handle.get();
+  if (BelowNormalPriority) SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
+  // Nobody waits for a thread that frees itself, so its handle closes on
+  // return; nothing here touches this object after the resume, which may free it.
+  if (!FreeOnTerminate) impl_->handle = std::move(handle);
+  ResumeThread(thread);
   return true;
 }
 

@@ -1,6 +1,6 @@
 #include "toolkit/utility_window.h"
 
-#include "toolkit/application.h"
+#include "toolkit/window_trampoline.h"
 
 namespace {
 constexpr char kClassName[] = "TPUtilWindow";
@@ -10,7 +10,8 @@ TUtilityWindow::TUtilityWindow(Routine routine) : routine_(std::move(routine)) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA cls{};
   if (!GetClassInfoA(instance, kClassName, &cls)) {
-    cls.lpfnWndProc = Trampoline;
+    cls.lpfnWndProc =
+        WindowTrampoline<TUtilityWindow, UserDataObject<TUtilityWindow>, &TUtilityWindow::WndProc>;
     cls.hInstance = instance;
     cls.lpszClassName = kClassName;
     RegisterClassA(&cls);
@@ -20,14 +21,8 @@ TUtilityWindow::TUtilityWindow(Routine routine) : routine_(std::move(routine)) {
   if (window_) SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
-LRESULT CALLBACK TUtilityWindow::Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<TUtilityWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  // A failure must not unwind through the system's dispatcher.
-  try {
-    return self->routine_(window, message, wParam, lParam);
-  } catch (const std::exception& e) {
-    HandleUiException(e);
-  }
-  return 0;
+// Only messages that find this object come here: by then window_ holds the
+// window they came to, and it still does while that window is destroyed.
+LRESULT TUtilityWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return routine_(window_.get(), message, wParam, lParam);
 }

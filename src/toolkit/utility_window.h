@@ -21,7 +21,7 @@ class TUtilityWindow {
   HWND Handle() const { return window_.get(); }
 
  private:
-  static LRESULT CALLBACK Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
 
   Routine routine_;
   UniqueHwnd window_;

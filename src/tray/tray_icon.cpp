@@ -2,12 +2,11 @@
 
 #include <algorithm>
 
-#include "toolkit/error_box.h"
 #include "tray/record_text.h"
-#include "toolkit/exceptions.h"
 #include "toolkit/popup_menu.h"
 #include "tray/simple_timer.h"
 #include "tray/tray_icon_handler.h"
+#include "toolkit/window_trampoline.h"
 
 namespace {
 
@@ -27,7 +26,6 @@ void TTrayIcon::SetShellNotifyCall(ShellNotifyCall call) { ShellCall() = std::mo
 
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
   TTrayIconHandler::AddRef();
-  mdiCheckPending_ = true;
   Enabled = true;
   showHint_ = true;
   icon_.OnChange = [this] { UpdateInTray(); };
@@ -40,17 +38,17 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     record_.uFlags = kTrayFlags;
     record_.uCallbackMessage = kTrayCallbackMessage;
   }
-  cycleTimer_ = new TSimpleTimer(1000, [this](TSimpleTimer* t) { CycleTick(t); });
-  clickTimer_ = new TSimpleTimer(1000, [this](TSimpleTimer* t) { ClickTick(t); });
-  exitTimer_ = new TSimpleTimer(20, [this](TSimpleTimer* t) { ExitTick(t); });
+  cycleTimer_ = std::make_unique<TSimpleTimer>(1000, [this](TSimpleTimer* t) { CycleTick(t); });
+  clickTimer_ = std::make_unique<TSimpleTimer>(1000, [this](TSimpleTimer* t) { ClickTick(t); });
+  exitTimer_ = std::make_unique<TSimpleTimer>(20, [this](TSimpleTimer* t) { ExitTick(t); });
   pointerOutside_ = true;
   if (Application != nullptr)
     hookId_ = Application->HookMainWindow([this](TMessage& m) { return ApplicationHook(m); });
   if (TForm* form = OwnerForm()) {
     ownerWindow_ = form->Handle();
-    SetPropA(ownerWindow_, kOwnerProp, this);
-    previousOwnerProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(ownerWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerWindowProcTrampoline)));
+    ownerSubclass_ = ScopedWindowSubclass(
+        ownerWindow_, WindowTrampoline<TTrayIcon, &TTrayIcon::FromOwnerWindow, &TTrayIcon::OwnerWindowProc>,
+        kOwnerProp, this);
   }
 }
 
@@ -59,21 +57,14 @@ TTrayIcon::~TTrayIcon() {
   // keeps the number for the removal.
   TTrayIconHandler::Forget(record_.uID);
   RemoveFromTray();
-  delete cycleTimer_;
-  delete clickTimer_;
-  delete exitTimer_;
+  // The timers go first, while everything their ticks use is still whole.
+  cycleTimer_.reset();
+  clickTimer_.reset();
+  exitTimer_.reset();
   icon_.OnChange = nullptr;
-  try {
-    icon_.SetHandle(nullptr);
-  } catch (...) {
-    // Failing to free the image must not stop the icon's removal.
-  }
+  icon_.SetHandle(nullptr);
   if (Application != nullptr && hookId_ != 0) Application->UnhookMainWindow(hookId_);
-  if (ownerWindow_ != nullptr && previousOwnerProc_ != nullptr) {
-    SetWindowLongPtrA(ownerWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousOwnerProc_));
-    RemovePropA(ownerWindow_, kOwnerProp);
-  }
-  previousOwnerProc_ = nullptr;
+  ownerSubclass_.reset();
   ownerWindow_ = nullptr;
   TTrayIconHandler::Release();
 }
@@ -81,11 +72,7 @@ TTrayIcon::~TTrayIcon() {
 TForm* TTrayIcon::OwnerForm() const { return dynamic_cast<TForm*>(Owner()); }
 
 void TTrayIcon::PrepareRecord() {
-  try {
-    record_.hIcon = icon_.Handle();
-  } catch (const EReadError&) {
-    record_.hIcon = nullptr;
-  }
+  record_.hIcon = icon_.Handle();
   if (!hint_.empty() && showHint_)
     CopyCut(record_.szTip, hint_, kTooltipChars);
   else
@@ -193,9 +180,6 @@ void TTrayIcon::SendToTray() {
 bool TTrayIcon::ApplicationHook(TMessage& message) {
   if (message.Msg == WM_SIZE && message.WParam == SIZE_MINIMIZED) {
     if (MinimizeToTray) SendToTray();
-  } else if (message.Msg == WM_WINDOWPOSCHANGED) {
-    // No MDI parent forms exist in this toolkit, so the check always ends here.
-    if (mdiCheckPending_ && Application->MainForm() != nullptr) mdiCheckPending_ = false;
   } else if (message.Msg == WM_SYSCOMMAND && message.WParam == SC_RESTORE) {
     if (TForm* main = Application->MainForm()) {
       if (main->WindowState() == TWindowState::wsMinimized) ShowWindow(main->Handle(), SW_RESTORE);
@@ -220,17 +204,9 @@ LRESULT TTrayIcon::OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     }
   }
-  return CallWindowProcA(previousOwnerProc_, ownerWindow_, message, wParam, lParam);
+  return CallWindowProcA(ownerSubclass_.previous(), ownerWindow_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK TTrayIcon::OwnerWindowProcTrampoline(HWND window, UINT message, WPARAM wParam,
-                                                      LPARAM lParam) {
-  auto* self = static_cast<TTrayIcon*>(GetPropA(window, kOwnerProp));
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  try {
-    return self->OwnerWindowProc(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    HandleUiException(e);
-  }
-  return 0;
+TTrayIcon* TTrayIcon::FromOwnerWindow(HWND window) {
+  return static_cast<TTrayIcon*>(GetPropA(window, kOwnerProp));
 }

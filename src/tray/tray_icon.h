@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "toolkit/application.h"
 #include "toolkit/component.h"
 #include "toolkit/form.h"
+#include "toolkit/handles.h"
 #include "toolkit/icon.h"
 #include "tray/balloon_kind.h"
 
@@ -111,7 +113,7 @@ class TTrayIcon : public TComponent {
   void ClearBalloon();
   bool ApplicationHook(TMessage& message);
   LRESULT OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK OwnerWindowProcTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static TTrayIcon* FromOwnerWindow(HWND window);
   TForm* OwnerForm() const;
   void HandleMouseMessage(UINT message);
   void CycleTick(TSimpleTimer* timer);
@@ -133,15 +135,14 @@ class TTrayIcon : public TComponent {
   int iconIndex_ = 0;
   bool wantEnterExitEvents_ = false;
 
-  TSimpleTimer* cycleTimer_ = nullptr;
-  TSimpleTimer* clickTimer_ = nullptr;
-  TSimpleTimer* exitTimer_ = nullptr;
+  std::unique_ptr<TSimpleTimer> cycleTimer_;
+  std::unique_ptr<TSimpleTimer> clickTimer_;
+  std::unique_ptr<TSimpleTimer> exitTimer_;
   bool clickArmed_ = false, clickPending_ = false, doubleClick_ = false;
   bool pointerOutside_ = true;
   POINT lastPointer_{};
 
-  bool mdiCheckPending_ = true;
   TApplication::HookId hookId_ = 0;
   HWND ownerWindow_ = nullptr;
-  WNDPROC previousOwnerProc_ = nullptr;
+  ScopedWindowSubclass ownerSubclass_;
 };

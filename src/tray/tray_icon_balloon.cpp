@@ -1,6 +1,5 @@
 #include <algorithm>
 
-#include "toolkit/error_box.h"
 #include "tray/record_text.h"
 #include "tray/tray_icon.h"
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "toolkit/handles.h"
 #include "toolkit/shared_utility_window.h"
 #include "tray/id_table.h"
 #include "tray/tray_icon.h"
@@ -23,11 +24,13 @@ TIdTable<TTrayIcon, UINT>& Icons() {
 }
 
 bool ComCtlIsAtLeast(WORD major, WORD minor) {
-  HMODULE module = LoadLibraryA("comctl32.dll");
-  if (module == nullptr) return false;
   char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-  FreeLibrary(module);
+  DWORD length = 0;
+  {
+    UniqueModule module(LoadLibraryA("comctl32.dll"));
+    if (!module) return false;
+    length = GetModuleFileNameA(module.get(), path, MAX_PATH);
+  }
   if (length == 0 || length >= MAX_PATH) return false;
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeA(path, &ignored);

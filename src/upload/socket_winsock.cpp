@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "toolkit/handles.h"
 #include "upload/net_exceptions.h"
 #include "upload/socket_layer.h"
 
@@ -43,36 +44,30 @@ void Bind(HMODULE library, F& slot, const char* name) {
 }
 
 void LoadAndStart() {
-  HMODULE library = LoadLibraryA(kLibraryName);
-  if (library == nullptr)
+  UniqueModule library(LoadLibraryA(kLibraryName));
+  if (!library)
     throw ENetWinsockStubError(std::string("Error on loading Winsock2 library (") + kLibraryName + ")");
   WinsockFunctions loaded{};
-  try {
-    Bind(library, loaded.WSAStartup, "WSAStartup");
-    Bind(library, loaded.WSAGetLastError, "WSAGetLastError");
-    Bind(library, loaded.socket, "socket");
-    Bind(library, loaded.bind, "bind");
-    Bind(library, loaded.connect, "connect");
-    Bind(library, loaded.send, "send");
-    Bind(library, loaded.recv, "recv");
-    Bind(library, loaded.select, "select");
-    Bind(library, loaded.closesocket, "closesocket");
-    Bind(library, loaded.shutdown, "shutdown");
-    Bind(library, loaded.setsockopt, "setsockopt");
-    Bind(library, loaded.getsockopt, "getsockopt");
-    Bind(library, loaded.ioctlsocket, "ioctlsocket");
-    Bind(library, loaded.gethostbyname, "gethostbyname");
-  } catch (...) {
-    FreeLibrary(library);
-    throw;
-  }
+  Bind(library.get(), loaded.WSAStartup, "WSAStartup");
+  Bind(library.get(), loaded.WSAGetLastError, "WSAGetLastError");
+  Bind(library.get(), loaded.socket, "socket");
+  Bind(library.get(), loaded.bind, "bind");
+  Bind(library.get(), loaded.connect, "connect");
+  Bind(library.get(), loaded.send, "send");
+  Bind(library.get(), loaded.recv, "recv");
+  Bind(library.get(), loaded.select, "select");
+  Bind(library.get(), loaded.closesocket, "closesocket");
+  Bind(library.get(), loaded.shutdown, "shutdown");
+  Bind(library.get(), loaded.setsockopt, "setsockopt");
+  Bind(library.get(), loaded.getsockopt, "getsockopt");
+  Bind(library.get(), loaded.ioctlsocket, "ioctlsocket");
+  Bind(library.get(), loaded.gethostbyname, "gethostbyname");
   WSADATA data{};
-  if (loaded.WSAStartup(MAKEWORD(2, 2), &data) != 0) {
-    FreeLibrary(library);
+  if (loaded.WSAStartup(MAKEWORD(2, 2), &data) != 0)
     throw ENetStackInitializationFailed("Winsock Initialization Error.");
-  }
   ws = loaded;
   started = true;
+  library.release();  // loaded and started for the rest of the process
 }
 
 [[noreturn]] void RaiseLastSocketError() { RaiseSocketError(ws.WSAGetLastError()); }

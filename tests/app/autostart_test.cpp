@@ -6,8 +6,9 @@
 #include <windows.h>
 #include <aclapi.h>
 
-#include "app/local_files.h"
 #include "toolkit/exceptions.h"
+#include "toolkit/executable_path.h"
+#include "toolkit/handles.h"
 
 namespace {
 
@@ -19,14 +20,15 @@ struct Value {
 };
 
 bool ReadValue(Value& value) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  UniqueRegKey owned(opened);
+  HKEY key = owned.get();
   DWORD size = 0;
   LONG result = RegQueryValueExW(key, L"PondixScreenLoader", nullptr, &value.type, nullptr, &size);
   value.bytes.resize(size);
   if (result == ERROR_SUCCESS)
     result = RegQueryValueExW(key, L"PondixScreenLoader", nullptr, &value.type, value.bytes.data(), &size);
-  RegCloseKey(key);
   return result == ERROR_SUCCESS;
 }
 
@@ -53,13 +55,15 @@ TEST(Autostart, CreatesTheMissingKeyAndStoresThePathWithItsNul) {
 }
 
 TEST(Autostart, OverwritesWhateverTheValueHeld) {
-  HKEY key = nullptr;
-  ASSERT_EQ(
-      RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-      ERROR_SUCCESS);
-  DWORD old = 7;
-  RegSetValueExW(key, L"PondixScreenLoader", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old), sizeof old);
-  RegCloseKey(key);
+  {
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    UniqueRegKey owned(key);
+    DWORD old = 7;
+    RegSetValueExW(key, L"PondixScreenLoader", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old), sizeof old);
+  }
 
   RegisterAutostart();
   Value value;
@@ -69,18 +73,20 @@ TEST(Autostart, OverwritesWhateverTheValueHeld) {
 }
 
 TEST(Autostart, KeyThatCannotBeWrittenRaisesTheRegistryError) {
-  HKEY key = nullptr;
-  ASSERT_EQ(
-      RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-      ERROR_SUCCESS);
-  // An empty access list lets nobody open the key for writing.
-  ACL empty;
-  ASSERT_TRUE(InitializeAcl(&empty, sizeof empty, ACL_REVISION));
-  ASSERT_EQ(
-      SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                      nullptr, nullptr, &empty, nullptr),
-      static_cast<DWORD>(ERROR_SUCCESS));
-  RegCloseKey(key);
+  {
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    UniqueRegKey owned(key);
+    // An empty access list lets nobody open the key for writing.
+    ACL empty;
+    ASSERT_TRUE(InitializeAcl(&empty, sizeof empty, ACL_REVISION));
+    ASSERT_EQ(
+        SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                        nullptr, nullptr, &empty, nullptr),
+        static_cast<DWORD>(ERROR_SUCCESS));
+  }
 
   try {
     RegisterAutostart();

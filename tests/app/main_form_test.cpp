@@ -8,6 +8,7 @@
 #include "app/local_files.h"
 #include "app/main_form.h"
 #include "build_config.h"
+#include "toolkit/executable_path.h"
 #include "tray/tray_icon_handler.h"
 #include "upload/scripted_peer.h"
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "toolkit/handles.h"
+
 namespace {
 
 // The build's Linux path, as Wine's drive Z: shows it.
@@ -60,11 +62,11 @@ TEST(ProgramResources, ManifestAsksForCommonControls6AndNamesWindows7To11) {
   HMODULE image =
       LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_NE(image, nullptr);
+  UniqueModule owned(image);
   HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
   ASSERT_NE(found, nullptr);
   const char* bytes = static_cast<const char*>(LockResource(LoadResource(image, found)));
   std::string manifest(bytes, SizeofResource(image, found));
-  FreeLibrary(image);
   for (const char* entry : {
            "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
            "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7

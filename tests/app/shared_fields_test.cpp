@@ -18,7 +18,6 @@ TEST(SharedFields, FieldsAreIndependentAndTakeEmptiesTheSlot) {
   EXPECT_EQ(f.Login(), "user");
   EXPECT_EQ(f.Link(), "http://x/1.jpg");
   EXPECT_EQ(f.ImageFileName(), "123.jpg");
-  EXPECT_EQ(f.Colour(), "");
   EXPECT_EQ(f.Status(), "error");
   EXPECT_EQ(f.TakeStatus(), "error");
   EXPECT_EQ(f.Status(), "");

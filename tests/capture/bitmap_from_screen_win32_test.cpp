@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "toolkit/exceptions.h"
+#include "toolkit/handles.h"
 
 namespace {
 
@@ -25,21 +26,20 @@ TColorRGB RichColour(int x, int y) {
 }
 
 struct Gdi {
-  HDC screen = GetDC(nullptr);
-  ~Gdi() { ReleaseDC(nullptr, screen); }
+  ScopedGetDC owned{nullptr};
+  HDC screen = owned.get();
 };
 
 HBITMAP CompatibleBitmap(HDC screen, int width, int height, TColorRGB (*colour)(int, int)) {
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HDC memory = CreateCompatibleDC(screen);
-  HGDIOBJ old = SelectObject(memory, bitmap);
+  UniqueMemoryDC memory(CreateCompatibleDC(screen));
+  // GetDIBits wants the bitmap out of every device context: selected for the filling only.
+  ScopedSelectObject selected(memory.get(), bitmap);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       TColorRGB c = colour(x, y);
-      SetPixelV(memory, x, y, RGB(c.r, c.g, c.b));
+      SetPixelV(memory.get(), x, y, RGB(c.r, c.g, c.b));
     }
-  SelectObject(memory, old);  // GetDIBits wants the bitmap out of every device context
-  DeleteDC(memory);
   return bitmap;
 }
 
@@ -82,9 +82,9 @@ TEST(BitmapFromScreen, KnownPixelsArriveInPlaceForEveryKindAndSize) {
     for (auto [width, height] : sizes) {
       SCOPED_TRACE(std::string(kind.name) + " " + std::to_string(width) + "x" + std::to_string(height));
       HBITMAP source = kind.make(gdi.screen, width, height, kind.colour);
+      UniqueBitmap owned(source);
       ASSERT_NE(source, nullptr);
       TBitmap bitmap = BitmapFromScreenBitmap(source);
-      DeleteObject(source);
       ASSERT_EQ(bitmap.Width(), width);
       ASSERT_EQ(bitmap.Height(), height);
       int wrong = 0;

@@ -22,6 +22,7 @@
 #include "support/message_pump.h"
 #include "toolkit/application.h"
 #include "toolkit/exceptions.h"
+#include "toolkit/handles.h"
 
 namespace fs = std::filesystem;
 
@@ -31,17 +32,14 @@ namespace {
 constexpr RECT kPatternArea{160, 120, 1000, 700};
 
 TBitmap ScreenArea(int left, int top, int width, int height) {
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
-  SelectObject(memory, old);
-  TBitmap result = BitmapFromScreenBitmap(bitmap);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return result;
+  ScopedGetDC screen(nullptr);
+  UniqueMemoryDC memory(CreateCompatibleDC(screen.get()));
+  UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  {
+    ScopedSelectObject selected(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, screen.get(), left, top, SRCCOPY);
+  }
+  return BitmapFromScreenBitmap(bitmap.get());
 }
 
 TColorRGB SystemColor(int index) {
@@ -68,7 +66,7 @@ class OverlayGrab : public testing::Test {
     // A plain main form, so that closing the overlay only hides it.
     application_->CreateForm(mainForm_);
     // Before the overlay: with no window manager, a window mapped later stays above.
-    pattern_ = ShowPatternWindow(kPatternArea);
+    pattern_.reset(ShowPatternWindow(kPatternArea));
     application_->CreateForm(overlay_);
     overlay_->OnGrabbed = [](const std::string& name) {
       grabbed_.names.push_back(name);
@@ -77,7 +75,7 @@ class OverlayGrab : public testing::Test {
     PumpFor(300);
   }
   static void TearDownTestSuite() {
-    DestroyWindow(pattern_);
+    pattern_.reset();
     delete application_;
   }
 
@@ -134,7 +132,7 @@ class OverlayGrab : public testing::Test {
   static inline TApplication* application_ = nullptr;
   static inline TForm* mainForm_ = nullptr;
   static inline TForm3* overlay_ = nullptr;
-  static inline HWND pattern_ = nullptr;
+  static inline UniqueHwnd pattern_;
   static inline Grabbed grabbed_;
   ScratchDir scratch_;
   char previousDirectory_[MAX_PATH] = {};
@@ -188,13 +186,14 @@ TEST_F(OverlayGrab, ShownOverlayIsATranslucentVeilOverThePrimaryScreenWithItsCap
   GetObjectW(overlay_->Label1->Font(), sizeof font, &font);
   EXPECT_EQ(font.lfHeight, -21);
   EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
-  HDC dc = GetDC(window);
   int textPixels = 0;
-  for (int y = 8; y < 32; ++y)
-    for (int x = 8; x < 240; ++x)
-      if (GetPixel(dc, x, y) == GetSysColor(COLOR_WINDOWTEXT)) ++textPixels;
-  EXPECT_EQ(GetPixel(dc, 300, 100), GetSysColor(COLOR_BTNFACE));
-  ReleaseDC(window, dc);
+  {
+    ScopedGetDC dc(window);
+    for (int y = 8; y < 32; ++y)
+      for (int x = 8; x < 240; ++x)
+        if (GetPixel(dc.get(), x, y) == GetSysColor(COLOR_WINDOWTEXT)) ++textPixels;
+    EXPECT_EQ(GetPixel(dc.get(), 300, 100), GetSysColor(COLOR_BTNFACE));
+  }
   EXPECT_GT(textPixels, 150) << "no caption text at (8, 8)";
 }
 
@@ -215,34 +214,36 @@ TEST_F(OverlayGrab, DragMovesDrawTheBlueFrameAloneAndWipeTheCaption) {
   overlay_->FormMouseMove(400, 300);  // back over the press point: left and up of it
   EXPECT_EQ(overlay_->endX, 400);
   EXPECT_EQ(overlay_->endY, 300);
-  HDC dc = GetDC(window);
   const COLORREF frame = RGB(50, 150, 250);
-  // Rectangle's outline runs from the smaller corner to one short of the larger one.
-  for (POINT p :
-       {POINT{400, 300}, POINT{599, 499}, POINT{500, 300}, POINT{400, 400}, POINT{599, 400}, POINT{500, 499}})
-    EXPECT_EQ(GetPixel(dc, p.x, p.y), frame) << p.x << "," << p.y;
-  EXPECT_EQ(GetPixel(dc, 600, 500), veil);
-  EXPECT_EQ(GetPixel(dc, 500, 400), veil) << "the inside is filled with the veil's colour";
-  EXPECT_EQ(GetPixel(dc, 650, 530), veil) << "the frame of the previous move is wiped";
-  EXPECT_EQ(GetPixel(dc, 700, 560), veil);
   int captionLeft = 0;
-  for (int y = 8; y < 32; ++y)
-    for (int x = 8; x < 240; ++x)
-      if (GetPixel(dc, x, y) != veil) ++captionLeft;
-  ReleaseDC(window, dc);
+  {
+    ScopedGetDC dc(window);
+    // Rectangle's outline runs from the smaller corner to one short of the larger one.
+    for (POINT p : {POINT{400, 300}, POINT{599, 499}, POINT{500, 300}, POINT{400, 400}, POINT{599, 400},
+                    POINT{500, 499}})
+      EXPECT_EQ(GetPixel(dc.get(), p.x, p.y), frame) << p.x << "," << p.y;
+    EXPECT_EQ(GetPixel(dc.get(), 600, 500), veil);
+    EXPECT_EQ(GetPixel(dc.get(), 500, 400), veil) << "the inside is filled with the veil's colour";
+    EXPECT_EQ(GetPixel(dc.get(), 650, 530), veil) << "the frame of the previous move is wiped";
+    EXPECT_EQ(GetPixel(dc.get(), 700, 560), veil);
+    for (int y = 8; y < 32; ++y)
+      for (int x = 8; x < 240; ++x)
+        if (GetPixel(dc.get(), x, y) != veil) ++captionLeft;
+  }
   EXPECT_EQ(captionLeft, 0) << "the caption survived the first drag move";
 
   // Shown again, the caption is back and no frame is redrawn.
   overlay_->Hide();
   ShowOverlay();
   EXPECT_FALSE(overlay_->dragging) << "activation clears the drag";
-  dc = GetDC(window);
   int caption = 0;
-  for (int y = 8; y < 32; ++y)
-    for (int x = 8; x < 240; ++x)
-      if (GetPixel(dc, x, y) == GetSysColor(COLOR_WINDOWTEXT)) ++caption;
-  EXPECT_EQ(GetPixel(dc, 600, 500), veil);
-  ReleaseDC(window, dc);
+  {
+    ScopedGetDC dc(window);
+    for (int y = 8; y < 32; ++y)
+      for (int x = 8; x < 240; ++x)
+        if (GetPixel(dc.get(), x, y) == GetSysColor(COLOR_WINDOWTEXT)) ++caption;
+    EXPECT_EQ(GetPixel(dc.get(), 600, 500), veil);
+  }
   EXPECT_GT(caption, 150);
 }
 
@@ -412,14 +413,12 @@ TEST_F(OverlayGrab, CopyFromUnderTheVeilWaitsUntilTheLiftIsComposed) {
       if (differs(ScreenArea(area.left, area.top, area.width, area.height))) ++lateAtOnce;
       continue;
     }
-    HDC screen = GetDC(nullptr);
-    HBITMAP target = CreateCompatibleBitmap(screen, area.width, area.height);
+    ScopedGetDC screen(nullptr);
+    UniqueBitmap target(CreateCompatibleBitmap(screen.get(), area.width, area.height));
     DWORD start = GetTickCount();
     TScreenCopy copy = CopyScreenFromUnderVeil(
-        screen, target, area, {veil, 150, [] { overlay_->SetAlphaBlendValue(1); }, TBitmap()});
+        screen.get(), target.get(), area, {veil, 150, [] { overlay_->SetAlphaBlendValue(1); }, TBitmap()});
     DWORD waited = GetTickCount() - start;
-    DeleteObject(target);
-    ReleaseDC(nullptr, screen);
     EXPECT_EQ(copy.verdict, TVeilVerdict::Clear);
     EXPECT_FALSE(differs(copy.picture));
     ++copiesNeeded[copy.copies];

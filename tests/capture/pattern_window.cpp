@@ -1,13 +1,14 @@
 #include "capture/pattern_window.h"
 
+#include "toolkit/handles.h"
+
 namespace {
 
 constexpr char kClassName[] = "PslPatternWindow";
 
 LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
+    ScopedPaint paint(window);
     RECT area;
     GetWindowRect(window, &area);
     TBitmap picture = PatternBitmap(area.left, area.top, area.right - area.left, area.bottom - area.top);
@@ -18,9 +19,8 @@ LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, 0, 0, picture.Width(), picture.Height(), 0, 0, 0, picture.Height(), picture.Bits(),
-                      &info, DIB_RGB_COLORS);
-    EndPaint(window, &paint);
+    SetDIBitsToDevice(paint.dc(), 0, 0, picture.Width(), picture.Height(), 0, 0, 0, picture.Height(),
+                      picture.Bits(), &info, DIB_RGB_COLORS);
     return 0;
   }
   if (message == WM_ERASEBKGND) return 1;

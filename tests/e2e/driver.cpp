@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// The driver links none of the program, only the header-only owners.
+#include "../../src/toolkit/handles.h"
+
 namespace {
 
 std::string Narrow(const std::wstring& w) {
@@ -24,13 +27,13 @@ std::string Narrow(const std::wstring& w) {
 }
 
 std::string ProcessName(DWORD pid) {
-  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  UniqueKernelHandle owned(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  HANDLE snap = owned.get();
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   std::string name;
   for (BOOL ok = Process32First(snap, &entry); ok; ok = Process32Next(snap, &entry))
     if (entry.th32ProcessID == pid) name = entry.szExeFile;
-  CloseHandle(snap);
   for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
   return name;
 }
@@ -78,8 +81,10 @@ std::vector<std::string> TooltipTexts() {
     DWORD pid = 0;
     GetWindowThreadProcessId(w.handle, &pid);
     if (pid == GetCurrentProcessId()) continue;
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (process == nullptr) continue;
+    UniqueKernelHandle owned(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (!owned) continue;
+    HANDLE process = owned.get();
     const SIZE_T textBytes = 1024 * sizeof(WCHAR);
     auto* remote = static_cast<char*>(
         VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + textBytes, MEM_COMMIT, PAGE_READWRITE));
@@ -98,7 +103,6 @@ std::vector<std::string> TooltipTexts() {
       texts.push_back(Narrow(text.data()));
     }
     if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
   }
   return texts;
 }
@@ -329,18 +333,18 @@ int main(int argc, char** argv) {
     return linked < 0 ? 1 : 0;
   }
   if (cmd == "clipboard") {
-    if (!OpenClipboard(nullptr)) return 1;
+    ScopedClipboard clipboard(nullptr);
+    if (!clipboard) return 1;
     HANDLE data = GetClipboardData(CF_TEXT);
     int rc = 1;
     if (data != nullptr) {
-      const char* text = static_cast<const char*>(GlobalLock(data));
+      ScopedGlobalLock locked(data);
+      const char* text = static_cast<const char*>(locked.get());
       if (text != nullptr) {
         std::printf("%s\n", text);
         rc = 0;
       }
-      GlobalUnlock(data);
     }
-    CloseClipboard();
     return rc;
   }
   // Capture overlay: its window's layering, a drag in parts (press, moves,

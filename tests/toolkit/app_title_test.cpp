@@ -1,4 +1,5 @@
 #include "toolkit/app_title.h"
+#include "toolkit/error_box.h"
 
 #include <algorithm>
 #include <cctype>

@@ -9,6 +9,7 @@
 
 #include "toolkit/application.h"
 #include "toolkit/error_box.h"
+#include "toolkit/text_conversion.h"
 #include "toolkit/ui_timer.h"
 
 namespace {

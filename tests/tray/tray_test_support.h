@@ -10,7 +10,6 @@
 
 #include "support/message_pump.h"
 #include "toolkit/application.h"
-#include "toolkit/error_box.h"
 #include "tray/tray_icon.h"
 #include "tray/tray_icon_handler.h"
 

@@ -9,16 +9,19 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "toolkit/executable_path.h"
+#include "toolkit/handles.h"
+
 namespace {
 
 std::string ClipboardText() {
-  if (!OpenClipboard(nullptr)) return "<not open>";
+  ScopedClipboard clipboard(nullptr);
+  if (!clipboard) return "<not open>";
   std::string text = "<no text>";
   if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const char* p = static_cast<const char*>(GlobalLock(data))) text = p;
-    GlobalUnlock(data);
+    ScopedGlobalLock locked(data);
+    if (const char* p = static_cast<const char*>(locked.get())) text = p;
   }
-  CloseClipboard();
   return text;
 }
 
@@ -39,21 +42,18 @@ TEST(CopyTextToClipboard, ReplacesTheClipboardWithTheTextUpToItsFirstNul) {
 
 TEST(CopyTextToClipboard, GivesUpWhileAnotherProcessHoldsTheClipboard) {
   CopyTextToClipboard("before");
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string command = std::string("\"") + self + "\" --hold-clipboard";
+  std::string command = "\"" + ExecutablePath() + "\" --hold-clipboard";
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "PslClipboardHeld");
+  UniqueKernelHandle readyEvent(CreateEventA(nullptr, TRUE, FALSE, "PslClipboardHeld"));
+  HANDLE ready = readyEvent.get();
   ASSERT_TRUE(
       CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
   ASSERT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
   CopyTextToClipboard("while held");  // must return at once, doing nothing
   WaitForSingleObject(pi.hProcess, 10000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  CloseHandle(ready);
   EXPECT_EQ(ClipboardText(), "before");
   CopyTextToClipboard("after");
   EXPECT_EQ(ClipboardText(), "after");
@@ -63,14 +63,12 @@ TEST(CopyTextToClipboard, GivesUpWhileAnotherProcessHoldsTheClipboard) {
 // for a window of its own, as programs do (Wine lets two opens without a
 // window share the clipboard).
 int HoldClipboard() {
-  HWND window = CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-  if (!OpenClipboard(window)) return 1;
-  HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, "PslClipboardHeld");
-  SetEvent(ready);
+  UniqueHwnd window(CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+  ScopedClipboard clipboard(window.get());
+  if (!clipboard) return 1;
+  UniqueKernelHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, "PslClipboardHeld"));
+  SetEvent(ready.get());
   Sleep(1500);
-  CloseClipboard();
-  CloseHandle(ready);
-  DestroyWindow(window);
   return 0;
 }
 
