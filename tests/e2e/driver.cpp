@@ -14,7 +14,7 @@
 #include <vector>
 
 // The driver links none of the program, only the header-only owners.
-#include "../../src/toolkit/handles.h"
+#include "toolkit/handles.h"
 
 namespace {
 
