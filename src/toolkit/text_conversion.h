@@ -1,6 +1,6 @@
 #pragma once
 // Our 8-bit texts to UTF-16 for the wide Windows calls, which show them right
-// on every system locale.
+// on every system locale, and UTF-16 from the system back to 8 bits.
 
 #include <string>
 
@@ -8,3 +8,7 @@
 std::wstring AnsiToWide(const std::string& text);
 // UTF-8 literal (our sources) to UTF-16.
 std::wstring Utf8ToWide(const std::string& text);
+// UTF-16 to the system code page; what it cannot hold becomes its default character.
+std::string WideToAnsi(const std::wstring& text);
+// UTF-16 to UTF-8.
+std::string WideToUtf8(const std::wstring& text);
