@@ -57,17 +57,13 @@ int main(int argc, char** argv) {
   TForm3* overlay = nullptr;
   application.CreateForm(overlay);
   const TGrabArea area{100, 100, 1280, 800};
-  COLORREF face = GetSysColor(COLOR_BTNFACE);
   std::vector<double> veilTimes, copyTimes, encodeTimes, fileTimes;
   std::vector<int> copies;
   for (int i = 0; i < runs; ++i) {
     overlay->Show();
     overlay->SetAlphaBlendValue(TForm3::kVeilAlpha);
     PumpFor(300);  // the veil composed on the screen, as when the user drags
-    TVeil veil{{GetRValue(face), GetGValue(face), GetBValue(face)},
-               TForm3::kVeilAlpha,
-               [overlay] { overlay->SetAlphaBlendValue(1); },
-               TBitmap()};
+    TVeil veil{VeilColor(), TForm3::kVeilAlpha, [overlay] { overlay->SetAlphaBlendValue(1); }, TBitmap()};
     ScopedGetDC screen(nullptr);
     UniqueBitmap target(CreateCompatibleBitmap(screen.get(), area.width, area.height));
     double start = Now();

@@ -16,11 +16,6 @@ void BringApplicationToFront() {
   if (Application != nullptr) SetForegroundWindow(Application->Handle());
 }
 
-TColorRGB SystemColor(int index) {
-  COLORREF c = GetSysColor(index);
-  return {GetRValue(c), GetGValue(c), GetBValue(c)};
-}
-
 TMouseButton ButtonOf(UINT message) {
   switch (message) {
     case WM_RBUTTONDOWN:
@@ -150,7 +145,7 @@ void TForm3::FormMouseUp(TMouseButton, int x, int y) {
 void TForm3::Grab(int fromX, int fromY, int toX, int toY, int releaseX, int releaseY) {
   BringApplicationToFront();
   const TGrabArea area = ComputeGrabArea(fromX, fromY, toX, toY, releaseX, releaseY);
-  TVeil veil{SystemColor(COLOR_BTNFACE), kVeilAlpha, [this] { SetAlphaBlendValue(1); }, TBitmap()};
+  TVeil veil{VeilColor(), kVeilAlpha, [this] { SetAlphaBlendValue(1); }, TBitmap()};
   // After a failed grab the veil has long been lifted: the screen shows what lies under it.
   if (AlphaBlendValue() != kVeilAlpha) veil.liftedBefore = CopyScreenArea(area);
   SetAlphaBlendValue(kVeilAlpha);

@@ -27,6 +27,11 @@ TBitmap CopyArea(HDC screen, HDC memory, HBITMAP target, const TGrabArea& area) 
 
 }  // namespace
 
+TColorRGB VeilColor() {
+  COLORREF c = GetSysColor(COLOR_BTNFACE);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
 TBitmap CopyScreenArea(const TGrabArea& area) {
   if (area.width == 0 || area.height == 0) return {};
   ScopedGetDC screen(nullptr);

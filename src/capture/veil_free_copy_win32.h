@@ -13,6 +13,9 @@
 #include "capture/grab_area.h"
 #include "capture/veil_check.h"
 
+// The veil's colour: the system's button face, which fills the overlay.
+TColorRGB VeilColor();
+
 struct TVeil {
   TColorRGB color;
   int alpha;                   // its opacity while up, of 255

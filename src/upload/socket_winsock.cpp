@@ -48,20 +48,21 @@ void LoadAndStart() {
   if (!library)
     throw ENetWinsockStubError(std::string("Error on loading Winsock2 library (") + kLibraryName + ")");
   WinsockFunctions loaded{};
-  Bind(library.get(), loaded.WSAStartup, "WSAStartup");
-  Bind(library.get(), loaded.WSAGetLastError, "WSAGetLastError");
-  Bind(library.get(), loaded.socket, "socket");
-  Bind(library.get(), loaded.bind, "bind");
-  Bind(library.get(), loaded.connect, "connect");
-  Bind(library.get(), loaded.send, "send");
-  Bind(library.get(), loaded.recv, "recv");
-  Bind(library.get(), loaded.select, "select");
-  Bind(library.get(), loaded.closesocket, "closesocket");
-  Bind(library.get(), loaded.shutdown, "shutdown");
-  Bind(library.get(), loaded.setsockopt, "setsockopt");
-  Bind(library.get(), loaded.getsockopt, "getsockopt");
-  Bind(library.get(), loaded.ioctlsocket, "ioctlsocket");
-  Bind(library.get(), loaded.gethostbyname, "gethostbyname");
+  HMODULE module = library.get();
+  Bind(module, loaded.WSAStartup, "WSAStartup");
+  Bind(module, loaded.WSAGetLastError, "WSAGetLastError");
+  Bind(module, loaded.socket, "socket");
+  Bind(module, loaded.bind, "bind");
+  Bind(module, loaded.connect, "connect");
+  Bind(module, loaded.send, "send");
+  Bind(module, loaded.recv, "recv");
+  Bind(module, loaded.select, "select");
+  Bind(module, loaded.closesocket, "closesocket");
+  Bind(module, loaded.shutdown, "shutdown");
+  Bind(module, loaded.setsockopt, "setsockopt");
+  Bind(module, loaded.getsockopt, "getsockopt");
+  Bind(module, loaded.ioctlsocket, "ioctlsocket");
+  Bind(module, loaded.gethostbyname, "gethostbyname");
   WSADATA data{};
   if (loaded.WSAStartup(MAKEWORD(2, 2), &data) != 0)
     throw ENetStackInitializationFailed("Winsock Initialization Error.");
