@@ -15,10 +15,12 @@ void RegisterAutostart() {
                       REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &opened, nullptr) != ERROR_SUCCESS)
     opened = nullptr;
   UniqueRegKey key(opened);
-  // The wide path, so that a folder outside the ANSI code page is stored as it is.
-  std::wstring path = ExecutablePathW();
-  auto bytes = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
-  if (RegSetValueExW(key.get(), L"PondixScreenLoader", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                     bytes) != ERROR_SUCCESS)
+  // A command line, read as one: unquoted, a path with a space names another
+  // program first. The wide path, so that a folder outside the ANSI code page
+  // is stored as it is.
+  std::wstring command = L"\"" + ExecutablePathW() + L"\"";
+  auto bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
+  if (RegSetValueExW(key.get(), L"PondixScreenLoader", 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(command.c_str()), bytes) != ERROR_SUCCESS)
     throw ERegistryException("Failed to set data for 'PondixScreenLoader'");
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <aclapi.h>
+#include <shellapi.h>
 
 #include "toolkit/exceptions.h"
 #include "toolkit/executable_path.h"
@@ -32,13 +33,14 @@ bool ReadValue(Value& value) {
   return result == ERROR_SUCCESS;
 }
 
-std::vector<BYTE> PathBytesWithNul() {
-  std::wstring path = ExecutablePathW();
-  const BYTE* start = reinterpret_cast<const BYTE*>(path.c_str());
-  return {start, start + (path.size() + 1) * sizeof(wchar_t)};
+// The command line that starts this executable: its path in quotes, with the NUL.
+std::vector<BYTE> QuotedPathBytesWithNul() {
+  std::wstring command = L"\"" + ExecutablePathW() + L"\"";
+  const BYTE* start = reinterpret_cast<const BYTE*>(command.c_str());
+  return {start, start + (command.size() + 1) * sizeof(wchar_t)};
 }
 
-TEST(Autostart, CreatesTheMissingKeyAndStoresThePathWithItsNul) {
+TEST(Autostart, CreatesTheMissingKeyAndStoresTheQuotedPathWithItsNul) {
   RegDeleteTreeW(HKEY_CURRENT_USER, kRunKey);
   RegDeleteKeyW(HKEY_CURRENT_USER, kRunKey);
   Value before;
@@ -48,10 +50,13 @@ TEST(Autostart, CreatesTheMissingKeyAndStoresThePathWithItsNul) {
   Value value;
   ASSERT_TRUE(ReadValue(value));
   EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(value.bytes, PathBytesWithNul());
+  EXPECT_EQ(value.bytes, QuotedPathBytesWithNul());
+  // What Windows does with it at logon: the first argument is this executable.
   std::wstring stored(reinterpret_cast<const wchar_t*>(value.bytes.data()));
-  EXPECT_EQ(stored.find(L'"'), std::wstring::npos);
-  EXPECT_EQ(stored.size() > 4 ? stored.substr(stored.size() - 4) : stored, L".exe");
+  int count = 0;
+  UniqueLocal args(CommandLineToArgvW(stored.c_str(), &count));
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(std::wstring(static_cast<wchar_t**>(args.get())[0]), ExecutablePathW());
 }
 
 TEST(Autostart, OverwritesWhateverTheValueHeld) {
@@ -69,7 +74,7 @@ TEST(Autostart, OverwritesWhateverTheValueHeld) {
   Value value;
   ASSERT_TRUE(ReadValue(value));
   EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(value.bytes, PathBytesWithNul());
+  EXPECT_EQ(value.bytes, QuotedPathBytesWithNul());
 }
 
 TEST(Autostart, KeyThatCannotBeWrittenRaisesTheRegistryError) {

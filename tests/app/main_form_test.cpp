@@ -75,7 +75,7 @@ TEST_F(MainFormTest, StartUpAsksForTheVersionRecordsItAndRegistersAutostart) {
   ver.LoadFromFile(FileBesideExecutable("ver"));
   EXPECT_EQ(ver.Text(), "1.0.7\r\n");
   DWORD type = 0;
-  EXPECT_EQ(RunValue(type), ExecutablePathW());
+  EXPECT_EQ(RunValue(type), L"\"" + ExecutablePathW() + L"\"");
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
 }
 

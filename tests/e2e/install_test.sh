@@ -37,7 +37,7 @@ check "the uninstall entry's version and size" bash -c "[ -n '$(entry DisplayVer
 (cd "$work/cwd" && exec wine "$folder/PondixScreenLoader.exe") &
 check "the installed program shows its icon" driver wait-tip "$tip" 30
 check "and writes ver beside itself" wait_until 10 test -f "$folder/ver"
-check "its autostart value names the installed program" test "$(autostart_value)" = "$folder_win\\PondixScreenLoader.exe"
+check "its autostart value names the installed program" test "$(autostart_value)" = "\"$folder_win\\PondixScreenLoader.exe\""
 login_stored() { [ "$(cat "$storage"/*.jpg.login 2>/dev/null)" = "$login" ]; }
 hotkey_taken() { [ "$(driver hotkey-free)" = taken ]; }
 check "and holds Alt+S" wait_until 10 hotkey_taken

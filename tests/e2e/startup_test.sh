@@ -51,8 +51,8 @@ start_program
 check "first start: icon in the tray" driver wait-tip "$tip" 30
 check "first start: no message" no_box
 check "first start: ver holds the version and CR LF" test "$(content "$ver")" = "$(printf '2.5\r\n' | od -An -c | tr -s ' ')"
-expected_path=$(winepath -w "$exe" 2>/dev/null | tr -d '\r')
-check "the missing run key was created with the path, spaces and all, unquoted" \
+expected_path="\"$(winepath -w "$exe" 2>/dev/null | tr -d '\r')\""
+check "the missing run key was created with the path, spaces and all, in quotes" \
   test "$(autostart_value)" = "$expected_path"
 echo "autostart value: $(autostart_value)"
 check "first start: Alt+S is held" hotkey_taken
