@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "capture/jpeg_image.h"
+#include "capture/picture_file.h"
 #include "capture/overlay_form.h"
 #include "capture/pattern_window.h"
 #include "capture/veil_free_copy_win32.h"
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
     overlay->Show();
     overlay->SetAlphaBlendValue(TForm3::kVeilAlpha);
     PumpFor(300);  // the veil composed on the screen, as when the user drags
-    TVeil veil{VeilColor(), TForm3::kVeilAlpha, [overlay] { overlay->SetAlphaBlendValue(1); }, TBitmap()};
+    TVeil veil{VeilColor(), TForm3::kVeilAlpha, [overlay] { overlay->SetAlphaBlendValue(1); }};
     ScopedGetDC screen(nullptr);
     UniqueBitmap target(CreateCompatibleBitmap(screen.get(), area.width, area.height));
     double start = Now();
@@ -75,8 +76,10 @@ int main(int argc, char** argv) {
     jpeg.LoadFromBitmap(copy.picture);
     jpeg.Encode();
     double encoded = Now();
-    jpeg.WriteToFile("grab-bench.jpg");
+    std::string path =
+        WriteNewPictureFile(jpeg.EncodedData(), {""}, [] { return std::string("grab-bench.jpg"); });
     double written = Now();
+    DeleteFileA(path.c_str());
     double oneCopy = copied - lifted;
     // Each copy made under the veil costs one copy; the rest is the wait for the compositor.
     veilTimes.push_back(std::max(0.0, (lifted - start) - oneCopy * copy.copies));
@@ -87,7 +90,6 @@ int main(int argc, char** argv) {
     overlay->Close();
     PumpFor(100);
   }
-  DeleteFileA("grab-bench.jpg");
   DestroyWindow(pattern);
   std::printf("grab of a 1280x800 area, %d runs, median ms (min..max):\n", runs);
   auto row = [](const char* what, const std::vector<double>& times) {

@@ -36,6 +36,7 @@ class TEncodedBytes {
 
   // False, with nothing appended, when the memory cannot be had.
   bool Append(const std::uint8_t* bytes, std::size_t count) {
+    if (count == 0) return true;  // nothing to copy, and maybe nowhere yet
     if (count > capacity_ - size_) {
       std::size_t wanted = size_ + count;
       std::size_t grown = capacity_ + capacity_ / 64;

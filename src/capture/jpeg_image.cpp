@@ -193,30 +193,31 @@ void TJPEGImage::Encode() {
 }
 
 void TJPEGImage::WriteStreamed(const std::string& fileName) {
-  TFileStream file = TFileStream::Create(fileName);
   data_ = {};
   encoded_ = false;
-  JpegCodecSession session(limit_);
-  session.sink = [&](const std::uint8_t* bytes, std::size_t count) {
-    std::size_t written = file.Write(bytes, count);
-    if (written != count) {
-      int code = LastOSErrorCode();
-      throw EWriteError("Cannot write file \"" + ExpandFileName(fileName) + "\": " + SysErrorMessage(code));
-    }
-    return written;
-  };
-  EncodeBitmap(session, bitmap_);
+  WriteWholeFile(fileName, [&](TFileStream& file) {
+    JpegCodecSession session(limit_);
+    session.sink = [&](const std::uint8_t* bytes, std::size_t count) {
+      std::size_t written = file.Write(bytes, count);
+      if (written != count) {
+        int code = LastOSErrorCode();
+        throw EWriteError("Cannot write file \"" + ExpandFileName(fileName) + "\": " + SysErrorMessage(code));
+      }
+      return written;
+    };
+    EncodeBitmap(session, bitmap_);
+  });
 }
 
 void TJPEGImage::WriteToFile(const std::string& fileName) {
-  TFileStream file = TFileStream::Create(fileName);
   if (!encoded_) Encode();
-  if (data_.empty()) return;
-  std::size_t written = file.Write(data_.data(), data_.size());
-  if (written != data_.size()) {
-    int code = LastOSErrorCode();
-    // A full disk must not leave a silently cut picture behind.
-    throw EWriteError("Cannot write file \"" + ExpandFileName(fileName) + "\": " + std::to_string(written) +
-                      " of " + std::to_string(data_.size()) + " bytes written. " + SysErrorMessage(code));
-  }
+  WriteWholeFile(fileName, [&](TFileStream& file) {
+    if (data_.empty()) return;
+    std::size_t written = file.Write(data_.data(), data_.size());
+    if (written != data_.size()) {
+      int code = LastOSErrorCode();
+      throw EWriteError("Cannot write file \"" + ExpandFileName(fileName) + "\": " + std::to_string(written) +
+                        " of " + std::to_string(data_.size()) + " bytes written. " + SysErrorMessage(code));
+    }
+  });
 }

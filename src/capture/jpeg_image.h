@@ -24,15 +24,17 @@ class TJPEGImage {
   // Shares the bitmap's pixels (no copy) and discards any encoded data. The
   // codec reads the bitmap's own rows: no working copy of the picture.
   void LoadFromBitmap(const TBitmap& bitmap);
-  // Creates or replaces the file, encodes if needed and stores the encoded
-  // bytes with one write. Raises EFCreateError, EJPEG, EStreamError, or
-  // EWriteError when the file takes fewer bytes than the picture has.
+  // Encodes if needed, then creates or replaces the file with the encoded
+  // bytes in one write. Raises EFCreateError, EJPEG, EStreamError, or
+  // EWriteError when the file takes fewer bytes than the picture has; a
+  // failure leaves a file that was there as it was.
   void WriteToFile(const std::string& fileName);
   // Builds the encoded data from the bitmap. An empty bitmap gives 0 bytes.
   void Encode();
   // Creates or replaces the file and encodes straight into it, without holding
   // the encoded bytes: the same file, in many writes (the console tool's way
-  // with large pictures). Raises as WriteToFile; keeps no encoded data.
+  // with large pictures). Raises as WriteToFile and likewise replaces a file
+  // only with a whole picture; keeps no encoded data.
   void WriteStreamed(const std::string& fileName);
 
   // The file's bytes once encoded; after a failed encoding, what was produced up to the failure.

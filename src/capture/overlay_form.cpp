@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "capture/grab_area.h"
+#include "capture/picture_file.h"
 #include "capture/random_name.h"
 #include "capture/screen_grab.h"
 #include "capture/veil_free_copy_win32.h"
@@ -39,6 +40,7 @@ TForm3::TForm3(TComponent* owner)
   HWND window = Handle();
   SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
   SetAlphaBlendValue(kVeilAlpha);
+  PictureFolders = DefaultPictureFolders();
 }
 
 void TForm3::CreateParams(TCreateParams& params) {
@@ -145,13 +147,23 @@ void TForm3::FormMouseUp(TMouseButton, int x, int y) {
 void TForm3::Grab(int fromX, int fromY, int toX, int toY, int releaseX, int releaseY) {
   BringApplicationToFront();
   const TGrabArea area = ComputeGrabArea(fromX, fromY, toX, toY, releaseX, releaseY);
-  TVeil veil{VeilColor(), kVeilAlpha, [this] { SetAlphaBlendValue(1); }, TBitmap()};
-  // After a failed grab the veil has long been lifted: the screen shows what lies under it.
-  if (AlphaBlendValue() != kVeilAlpha) veil.liftedBefore = CopyScreenArea(area);
+  TVeil veil{VeilColor(), kVeilAlpha, [this] { SetAlphaBlendValue(1); }};
   SetAlphaBlendValue(kVeilAlpha);
-  const std::string fileName = ScreenGrab(area, veil);
+  std::string path;
+  try {
+    path = ScreenGrab(area, veil, PictureFolders);
+  } catch (...) {
+    // The overlay goes with or without a picture: a lifted veil left over the
+    // screen would take every click the user makes.
+    EndGrab();
+    throw;
+  }
+  EndGrab();
+  if (OnGrabbed) OnGrabbed(path);
+}
+
+void TForm3::EndGrab() {
   dragging = false;
   SetAlphaBlendValue(kVeilAlpha);
   Close();
-  if (OnGrabbed) OnGrabbed(fileName);
 }

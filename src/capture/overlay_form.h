@@ -2,12 +2,12 @@
 // The capture overlay: a borderless translucent veil over the primary screen
 // on which the user drags the area to upload. Created hidden at start-up,
 // shown by the take-screenshot command; a release grabs the area and hides
-// it. A failed grab escapes to the standard error box and leaves the overlay
-// shown, nearly transparent, with `dragging` still set.
+// it. A failed grab hides it too, and escapes to the standard error box.
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -30,9 +30,13 @@ class TForm3 : public TForm {
 
   std::unique_ptr<TLabel> Label1;
 
+  // Where grabs write their pictures, in the order tried: the current
+  // directory, the executable's folder, the temporary folder.
+  std::vector<std::string> PictureFolders;
+
   // Fired once a grab has written its picture and the overlay is hidden,
-  // with the picture's file name. Set by the program.
-  std::function<void(const std::string& fileName)> OnGrabbed;
+  // with the picture's full path. Set by the program.
+  std::function<void(const std::string& path)> OnGrabbed;
 
   BYTE AlphaBlendValue() const { return alpha_; }
   // Calls the system only when the value changes.
@@ -48,8 +52,8 @@ class TForm3 : public TForm {
   void FormActivate() override;
 
  private:
-  void Paint();
   void Grab(int fromX, int fromY, int toX, int toY, int releaseX, int releaseY);
+  void EndGrab();
 
   BYTE alpha_ = 255;
   // Whether the release in hand ends a selection made on this showing: a

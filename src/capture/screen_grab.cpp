@@ -1,6 +1,7 @@
 #include "capture/screen_grab.h"
 
 #include "capture/jpeg_image.h"
+#include "capture/picture_file.h"
 #include "capture/random_name.h"
 #include "toolkit/exceptions.h"
 #include "toolkit/handles.h"
@@ -23,7 +24,7 @@ UniqueBitmap WhiteScreenBitmap(int width, int height) {
 
 }  // namespace
 
-std::string ScreenGrab(const TGrabArea& area, const TVeil& veil) {
+std::string ScreenGrab(const TGrabArea& area, const TVeil& veil, const std::vector<std::string>& folders) {
   TJPEGImage jpeg;
   UniqueBitmap bitmap = WhiteScreenBitmap(area.width, area.height);
   TScreenCopy copy;
@@ -31,8 +32,8 @@ std::string ScreenGrab(const TGrabArea& area, const TVeil& veil) {
     ScopedGetDC screen(nullptr);
     copy = CopyScreenFromUnderVeil(screen.get(), bitmap.get(), area, veil);
   }
-  std::string fileName = DrawPictureFileName();
+  // Whole before any file appears: a failed encoding leaves nothing behind.
   jpeg.LoadFromBitmap(copy.picture);
-  jpeg.WriteToFile(fileName);
-  return fileName;
+  jpeg.Encode();
+  return WriteNewPictureFile(jpeg.EncodedData(), folders, DrawPictureFileName);
 }

@@ -53,16 +53,3 @@ TVeilVerdict JudgeVeil(const TBitmap& veiled, const TBitmap& copy, TColorRGB vei
   // A few pixels may have changed under the veil meanwhile; most must show the screen.
   return clear > notClear ? TVeilVerdict::Clear : TVeilVerdict::Veiled;
 }
-
-TBitmap VeiledLook(const TBitmap& screen, TColorRGB veil, int alpha) {
-  TBitmap look(screen.Width(), screen.Height());
-  auto blend = [alpha](int over, int under) {
-    return static_cast<std::uint8_t>((over * alpha + under * (255 - alpha) + 127) / 255);
-  };
-  for (int y = 0; y < screen.Height(); ++y)
-    for (int x = 0; x < screen.Width(); ++x) {
-      TColorRGB under = screen.Pixel(x, y);
-      look.SetPixel(x, y, {blend(veil.r, under.r), blend(veil.g, under.g), blend(veil.b, under.b)});
-    }
-  return look;
-}

@@ -19,7 +19,3 @@ enum class TVeilVerdict {
 // that are not plain veil (the frame, the caption) or whose colour is close
 // to the veil's do not count.
 TVeilVerdict JudgeVeil(const TBitmap& veiled, const TBitmap& copy, TColorRGB veil, int alpha);
-
-// How `screen` looks with a veil of colour `veil` over it at `alpha`: the
-// veiled copy to judge against when only the screen without the veil is known.
-TBitmap VeiledLook(const TBitmap& screen, TColorRGB veil, int alpha);

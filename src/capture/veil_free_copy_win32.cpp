@@ -48,8 +48,7 @@ TScreenCopy CopyScreenFromUnderVeil(HDC screen, HBITMAP target, const TGrabArea&
     return result;
   }
   UniqueMemoryDC memory(CreateCompatibleDC(screen));
-  const TBitmap veiled = veil.liftedBefore.Empty() ? CopyArea(screen, memory.get(), target, area)
-                                                   : VeiledLook(veil.liftedBefore, veil.color, veil.alpha);
+  const TBitmap veiled = CopyArea(screen, memory.get(), target, area);
   veil.Lift();
   WaitForComposition();
   const DWORD start = GetTickCount();

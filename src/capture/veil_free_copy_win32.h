@@ -20,10 +20,6 @@ struct TVeil {
   TColorRGB color;
   int alpha;                   // its opacity while up, of 255
   std::function<void()> Lift;  // makes it nearly transparent
-  // The area as the screen showed it with the veil lifted, when the veil was
-  // put up only just now (after a failed grab): a copy made with the veil up
-  // could then still show it lifted. Empty otherwise.
-  TBitmap liftedBefore;
 };
 
 struct TScreenCopy {

@@ -2,11 +2,11 @@
 
 #include "toolkit/exceptions.h"
 
-namespace {
-
 std::string CreateErrorMessage(const std::string& fileName, int code) {
   return "Cannot create file \"" + ExpandFileName(fileName) + "\". " + SysErrorMessage(code);
 }
+
+namespace {
 
 std::string OpenErrorMessage(const std::string& fileName, int code) {
   return "Cannot open file \"" + ExpandFileName(fileName) + "\". " + SysErrorMessage(code);
@@ -31,6 +31,17 @@ TFileStream TFileStream::Create(const std::string& fileName) {
     int code = static_cast<int>(GetLastError());
     throw EFCreateError(CreateErrorMessage(fileName, code));
   }
+  return TFileStream(reinterpret_cast<std::intptr_t>(h));
+}
+
+std::optional<TFileStream> TFileStream::TryCreateNew(const std::string& fileName, int& errorCode) {
+  HANDLE h = CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    errorCode = static_cast<int>(GetLastError());
+    return std::nullopt;
+  }
+  errorCode = 0;
   return TFileStream(reinterpret_cast<std::intptr_t>(h));
 }
 
@@ -108,9 +119,31 @@ bool FileExists(const std::string& fileName) {
 
 bool DeleteFileByName(const std::string& fileName) { return DeleteFileA(fileName.c_str()) != 0; }
 
+namespace {
+
+bool ReplaceFileWith(const std::string& source, const std::string& target) {
+  return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+// A name that is free, or held by a file on a disk that is neither a folder nor a link.
+bool IsPlainFileOrFree(const std::string& fileName) {
+  HANDLE h = CreateFileA(fileName.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError() != ERROR_ACCESS_DENIED;
+  UniqueKernelHandle owned(h);
+  BY_HANDLE_FILE_INFORMATION info{};
+  return GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
+         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+}  // namespace
+
+bool IsNameTakenError(int code) { return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS; }
+
 #else
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -128,6 +161,16 @@ TFileStream TFileStream::Create(const std::string& fileName) {
     int code = errno;
     throw EFCreateError(CreateErrorMessage(fileName, code));
   }
+  return TFileStream(fd);
+}
+
+std::optional<TFileStream> TFileStream::TryCreateNew(const std::string& fileName, int& errorCode) {
+  int fd = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    errorCode = errno;
+    return std::nullopt;
+  }
+  errorCode = 0;
   return TFileStream(fd);
 }
 
@@ -204,6 +247,22 @@ bool FileExists(const std::string& fileName) {
 
 bool DeleteFileByName(const std::string& fileName) { return ::unlink(fileName.c_str()) == 0; }
 
+namespace {
+
+bool ReplaceFileWith(const std::string& source, const std::string& target) {
+  return ::rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool IsPlainFileOrFree(const std::string& fileName) {
+  struct stat info {};
+  if (::lstat(fileName.c_str(), &info) != 0) return errno != EACCES;
+  return S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+bool IsNameTakenError(int code) { return code == EEXIST; }
+
 #endif
 
 TFileStream::TFileStream(TFileStream&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
@@ -218,3 +277,33 @@ TFileStream& TFileStream::operator=(TFileStream&& other) noexcept {
 }
 
 TFileStream::~TFileStream() { Close(); }
+
+void WriteWholeFile(const std::string& fileName, const std::function<void(TFileStream& file)>& write) {
+  if (!IsPlainFileOrFree(fileName)) {
+    TFileStream file = TFileStream::Create(fileName);
+    write(file);
+    return;
+  }
+  std::string part;
+  std::optional<TFileStream> file;
+  int code = 0;
+  for (int i = 0; i < 100 && !file; ++i) {
+    part = fileName + ".part" + (i == 0 ? std::string() : std::to_string(i));
+    file = TFileStream::TryCreateNew(part, code);
+    if (!file && !IsNameTakenError(code)) break;
+  }
+  if (!file) throw EFCreateError(CreateErrorMessage(fileName, code));
+  try {
+    write(*file);
+  } catch (...) {
+    file.reset();
+    DeleteFileByName(part);
+    throw;
+  }
+  file.reset();
+  if (!ReplaceFileWith(part, fileName)) {
+    int replaceCode = LastOSErrorCode();
+    DeleteFileByName(part);
+    throw EFCreateError(CreateErrorMessage(fileName, replaceCode));
+  }
+}

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 class TFileStream {
@@ -12,6 +14,9 @@ class TFileStream {
 
   // CREATE_ALWAYS with no sharing on Windows; raises EFCreateError.
   static TFileStream Create(const std::string& fileName);
+  // A file that did not exist before, never an existing one; nothing when the
+  // system refuses, with its error code in errorCode.
+  static std::optional<TFileStream> TryCreateNew(const std::string& fileName, int& errorCode);
   // Read-only, others may still read; raises EFOpenError.
   static TFileStream OpenRead(const std::string& fileName);
 
@@ -39,7 +44,17 @@ std::string ExpandFileName(const std::string& fileName);
 // The system's text for an error code of the last failed file call.
 std::string SysErrorMessage(int code);
 int LastOSErrorCode();
+// Whether an error code of a failed create says that the name is taken.
+bool IsNameTakenError(int code);
+// "Cannot create file "FULL PATH". SYSTEM TEXT", as EFCreateError carries it.
+std::string CreateErrorMessage(const std::string& fileName, int code);
 // Whether a file, not a directory, of that name exists.
 bool FileExists(const std::string& fileName);
 // Removes a file; false when it could not be removed.
 bool DeleteFileByName(const std::string& fileName);
+// Writes a file whole or not at all: `write` fills a part file beside it,
+// which takes the file's place only once `write` has returned. A failure
+// leaves the file as it was and no part behind. A name that is no plain file
+// (a device, a pipe, a link) is written directly, as there is nothing to keep.
+// Raises EFCreateError naming the file, or what `write` raises.
+void WriteWholeFile(const std::string& fileName, const std::function<void(TFileStream& file)>& write);

@@ -188,6 +188,30 @@ TEST(JpegReferenceTools, PslEncodeReportsFailuresAsClassAndMessage) {
   }
 }
 
+// A picture JPEG cannot hold (wider than 65535), written over an earlier
+// output: the failure, and the earlier file as it was, with no part left.
+TEST(JpegReferenceTools, PslEncodeReplacesAnOutputOnlyWithAWholePicture) {
+  ScratchDir dir;
+  std::string header = "P6 65536 1 255\n";
+  std::vector<std::uint8_t> wide(header.begin(), header.end());
+  wide.resize(wide.size() + 65536 * 3, 0x80);
+  WriteFileBytes(dir.File("wide.ppm"), wide);
+  WriteFileBytes(dir.File("ok.ppm"), Ppm(GradientBitmap(8, 8)));
+  WriteFileBytes(dir.File("out.jpg"), {'e', 'a', 'r', 'l', 'i', 'e', 'r'});
+  CommandResult r = RunShell(dir, std::string(PSL_TOOL) + " encode " + Quoted(dir.File("wide.ppm")) + " " +
+                                      Quoted(dir.File("out.jpg")));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.errors.rfind("EJPEG: JPEG error #", 0), 0u) << r.errors;
+  EXPECT_EQ(ReadFileBytes(dir.File("out.jpg")),
+            std::vector<std::uint8_t>({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.jpg.part")));
+  // A whole picture takes its place.
+  r = RunShell(dir, std::string(PSL_TOOL) + " encode " + Quoted(dir.File("ok.ppm")) + " " +
+                        Quoted(dir.File("out.jpg")));
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  EXPECT_EQ(DecodeJpeg(ReadFileBytes(dir.File("out.jpg"))).width, 8);
+}
+
 TEST(JpegReferenceTools, ShortWritesRaiseAStreamErrorNamingTheFileAndCounts) {
   ScratchDir dir;
   TJPEGImage jpeg;
@@ -227,7 +251,8 @@ TEST(JpegReferenceTools, ShortWritesRaiseAStreamErrorNamingTheFileAndCounts) {
     EXPECT_EQ(message.substr(0, message.find(". ")),
               "Cannot write file \"" + c.file + "\": " + c.written + " of " + total + " bytes written");
   }
-  EXPECT_EQ(std::filesystem::file_size(dir.File("4.jpg")), 1000u);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("4.jpg"))) << "a cut picture is left behind";
+  EXPECT_FALSE(std::filesystem::exists(dir.File("4.jpg.part")));
 }
 
 }  // namespace

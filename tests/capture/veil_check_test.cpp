@@ -107,14 +107,4 @@ TEST(VeilCheck, LargeCopiesAreSampledAndStillJudged) {
   EXPECT_EQ(JudgeVeil(veiled, under, kVeil, kAlpha), TVeilVerdict::Clear);
 }
 
-TEST(VeilCheck, TheVeiledLookOfAKnownScreenServesAsTheVeiledCopy) {
-  TBitmap under = Screen(33, 21, 9);
-  TBitmap look = VeiledLook(under, kVeil, kAlpha);
-  TBitmap blended = Veiled(under, kVeil, kAlpha);
-  for (int y = 0; y < 21; ++y)
-    for (int x = 0; x < 33; ++x) ASSERT_EQ(look.Pixel(x, y), blended.Pixel(x, y)) << x << "," << y;
-  EXPECT_EQ(JudgeVeil(look, under, kVeil, kAlpha), TVeilVerdict::Clear);
-  EXPECT_EQ(JudgeVeil(look, blended, kVeil, kAlpha), TVeilVerdict::Veiled);
-}
-
 }  // namespace
