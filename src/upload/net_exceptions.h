@@ -10,6 +10,9 @@ PSL_DECLARE_EXCEPTION(ENetExceptionBase, Exception);
 PSL_DECLARE_EXCEPTION(ENetException, ENetExceptionBase);
 
 PSL_DECLARE_EXCEPTION(ENetReplyError, ENetException);
+// A reply that the peer's close cut short, inside its head or before its
+// Content-Length: never taken for the service's answer.
+PSL_DECLARE_EXCEPTION(ENetReplyIncomplete, ENetReplyError);
 PSL_DECLARE_EXCEPTION(ENetReplyRFCError, ENetReplyError);
 
 // A status other than 2xx, or a redirect: the status line is the message.

@@ -100,7 +100,7 @@ void ReadReplyHead(TNetReplyReader& reader, TNetHTTPResponse& response, const TN
       try {
         line = reader.ReadLn(limits.MaxLineLength);
       } catch (const ENetConnClosedGracefully&) {
-        break;  // a close ends the header block; the lines so far stand
+        throw ENetReplyIncomplete("Reply cut short: the connection closed inside the reply head.");
       }
       if (line.empty()) break;
       headSize += line.size() + 2;
@@ -119,9 +119,11 @@ void ReadReplyBody(TNetReplyReader& reader, const TNetHTTPResponse& response, st
   if (response.ContentLength > 0) {
     auto length = static_cast<std::uint64_t>(response.ContentLength);
     sink.reserve(sink.size() + static_cast<std::size_t>(std::min<std::uint64_t>(length, kReserveBound)));
-    // A short body is what it is: the bytes that came before the close.
-    reader.ReadBytes(static_cast<std::size_t>(std::min<std::uint64_t>(length, SIZE_MAX)), sink,
-                     limits.MaxReplySize);
+    std::size_t before = sink.size();
+    if (!reader.ReadBytes(static_cast<std::size_t>(std::min<std::uint64_t>(length, SIZE_MAX)), sink,
+                          limits.MaxReplySize))
+      throw ENetReplyIncomplete("Reply cut short: " + std::to_string(sink.size() - before) + " of " +
+                                std::to_string(length) + " body bytes came before the connection closed.");
   } else if (response.TransferEncoding().find("chunked") != std::string::npos) {
     ReadChunkedBody(reader, sink, limits);
   } else if (!response.HasContentLength()) {

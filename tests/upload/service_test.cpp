@@ -171,6 +171,16 @@ TEST_F(ReferenceService, ToolPrintsTheLinkTheRefusalOrTheFailure) {
   EXPECT_EQ(Tool("upload 777.jpg --host 127.0.0.1:" + std::to_string(UnusedLoopbackPort()), out, err), 1);
   EXPECT_EQ(err, "ENetSocketError: Socket Error # 10061 Connection refused.\n");
 
+  // A verdict the connection cut short is no verdict: a failure, never a refusal.
+  const std::string cutReplies[] = {"HTTP/1.1 200 OK\r\nContent-Length: 40\r\n\r\ngood:http://x/1.jpg",
+                                    "HTTP/1.1 200 OK\r\n"};
+  for (const std::string& cut : cutReplies) {
+    ScriptedPeer peer({{cut}});
+    EXPECT_EQ(Tool("upload 777.jpg --host 127.0.0.1:" + std::to_string(peer.Port()), out, err), 1) << cut;
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err.rfind("ENetReplyIncomplete: Reply cut short: ", 0), 0u) << err;
+  }
+
   WriteFile(Storage() / "ver.txt", "3.0");
   EXPECT_EQ(Tool("version --host " + Host(), out, err), 0);
   EXPECT_EQ(out, "3.0");
