@@ -55,18 +55,21 @@ print(f"  picture written to link on the clipboard (upload): {statistics.median(
 print(f"  release to link on the clipboard: {statistics.median(l):.0f} ms ({min(l)}..{max(l)})")
 '
 
-# The idle program in the tray: its CPU time over a stretch of quiet, read
-# from its own process (user and system clock ticks of /proc/PID/stat).
+# The idle program in the tray: its CPU time and its wake-ups (context
+# switches of all its threads) over a stretch of quiet, read from its own
+# process in /proc.
 idle=${PSL_IDLE_SECONDS:-60}
 pid=""
 for p in $(pgrep -f PondixScreenLoader.exe); do
   grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$p/environ" 2>/dev/null && pid=$p
 done
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+switches() { cat /proc/"$pid"/task/*/status | awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { print n }'; }
 if [ -n "$pid" ]; then
-  before=$(ticks)
+  sleep 2  # the last upload's balloon and status settle
+  before=$(ticks) woken=$(switches)
   sleep "$idle"
-  after=$(ticks)
+  after=$(ticks) woken=$(($(switches) - woken))
   hz=$(getconf CLK_TCK)
-  echo "idle in the tray for ${idle} s: $(python3 -c "print(f'{($after - $before) / $hz * 1000:.0f} ms CPU, {($after - $before) / $hz / $idle * 100:.2f} % of one core')")"
+  echo "idle in the tray for ${idle} s: $(python3 -c "print(f'{($after - $before) / $hz * 1000:.0f} ms CPU, {($after - $before) / $hz / $idle * 100:.2f} % of one core, {$woken / $idle:.1f} wake-ups a second')")"
 fi

@@ -119,4 +119,14 @@ void TForm1::N9Click(TMenuItem*) {
   Application->Terminate();
 }
 
-void TForm1::Timer1Timer(TTimer*) { ReportUploadStatus(*shared_, *TrayIcon1); }
+void TForm1::Timer1Timer(TTimer*) {
+  // The take releases the lock before the balloon is shown.
+  bool idle = false;
+  std::string status = shared_->TakeStatus(idle);
+  ReportUploadStatus(status, *TrayIcon1);
+  // Nothing can arrive before the next upload starts, and that wakes the
+  // timer again: an idle program is not woken a hundred times a second.
+  if (idle) Timer1->SetEnabled(false);
+}
+
+void TForm1::WatchUploadStatus() { Timer1->SetEnabled(true); }

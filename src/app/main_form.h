@@ -44,6 +44,9 @@ class TForm1 : public TForm {
   void Lurnoru1Click(TMenuItem* sender);
   void N9Click(TMenuItem* sender);
   void Timer1Timer(TTimer* sender);
+  // Keeps Timer1 looking at the status slot until no upload is under way
+  // and the slot is empty; called when an upload starts.
+  void WatchUploadStatus();
 
  protected:
   void CreateParams(TCreateParams& params) override;

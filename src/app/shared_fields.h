@@ -13,6 +13,14 @@ class TSharedFields {
   void SetStatus(const std::string& value) { Write(status_, value); }
   // Returns the status and leaves it empty, in one step.
   std::string TakeStatus();
+  // The same, and whether no upload is under way then: the slot is empty and
+  // stays so until the next BeginUpload, so nobody need look at it before.
+  std::string TakeStatus(bool& idle);
+
+  // Counts the uploads under way, under the same lock as the status slot. A
+  // worker writes its status before its EndUpload.
+  void BeginUpload();
+  void EndUpload();
   std::string Link() const { return Read(link_); }
   void SetLink(const std::string& value) { Write(link_, value); }
   std::string ImageFileName() const { return Read(imageFileName_); }
@@ -27,4 +35,5 @@ class TSharedFields {
   std::string status_;
   std::string link_;
   std::string imageFileName_;
+  int uploads_ = 0;
 };

@@ -2,8 +2,7 @@
 
 #include "app/status_rules.h"
 
-void ReportUploadStatus(TSharedFields& shared, TTrayIcon& trayIcon) {
-  // The take releases the lock before the balloon is shown.
-  std::optional<std::string> text = ErrorBalloonText(shared.TakeStatus());
+void ReportUploadStatus(const std::string& takenStatus, TTrayIcon& trayIcon) {
+  std::optional<std::string> text = ErrorBalloonText(takenStatus);
   if (text) trayIcon.ShowBalloon(kErrorBalloonTitle, *text, TBalloonIconKind::bkError, kErrorBalloonSeconds);
 }

@@ -1,8 +1,9 @@
 #pragma once
 // One tick of the upload status notifier.
 
-#include "app/shared_fields.h"
+#include <string>
+
 #include "tray/tray_icon.h"
 
-// Takes the status slot and shows the matching error balloon, if any.
-void ReportUploadStatus(TSharedFields& shared, TTrayIcon& trayIcon);
+// Shows the error balloon that a status taken from the slot calls for, if any.
+void ReportUploadStatus(const std::string& takenStatus, TTrayIcon& trayIcon);

@@ -15,6 +15,10 @@
 
 inline constexpr char kSuccessBalloonTitle[] = "Уведомление";
 inline constexpr char kSuccessBalloonText[] = "Скриншот удачно загружен, ссылка в буфере обмена";
+// When the clipboard stays closed to us, the link itself follows this text.
+inline constexpr char kNotCopiedBalloonTitle[] = "Ссылка не скопирована";
+inline constexpr char kNotCopiedBalloonText[] =
+    "Скриншот загружен, но буфер обмена занят другой программой. Ссылка: ";
 
 // Where a verdict goes. The shared fields are shared with the main window, so
 // that a worker still running at exit writes into fields that still exist.
@@ -23,10 +27,13 @@ struct TOutcomePorts {
   std::function<void(const std::string& title, const std::string& text, TBalloonIconKind kind,
                      std::uint8_t timeoutSeconds)>
       ShowBalloon;
-  std::function<void(const std::string& text)> CopyTextToClipboard;
+  // False when the link could not be put there.
+  std::function<bool(const std::string& text)> CopyTextToClipboard;
 };
 
-// Runs on the worker's thread. Linked: the balloon, then the link into the
-// shared fields and onto the clipboard, then "good" into the status slot.
-// Refused: the reply into the status slot. Failed: nothing at all.
+// Runs on the worker's thread. Linked: the link into the shared fields and
+// onto the clipboard, then the balloon that says whether it got there (with
+// the link when not), then "good" into the status slot. Refused: the reply
+// into the status slot. Failed: the status of a picture that was not
+// uploaded, so that the user hears of it as of a refusal.
 void ReportUploadOutcome(const TOutcomePorts& ports, const TUploadOutcome& outcome);

@@ -19,6 +19,7 @@ TTimer::~TTimer() {
 }
 
 void TTimer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;  // a running timer keeps its rhythm
   enabled_ = enabled;
   Update();
 }

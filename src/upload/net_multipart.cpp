@@ -78,10 +78,11 @@ void TNetMultiPartFormDataStream::AddValueField(const std::string& fieldName, co
 }
 
 void TNetMultiPartFormDataStream::AddFilePart(const std::string& fieldName, const std::string& fileName,
-                                              const std::string& contentType) {
+                                              const std::string& contentType,
+                                              const std::string& partFileName) {
   auto field = std::make_unique<TNetFormDataField>();
   field->FieldName = fieldName;
-  field->FileName = fileName;
+  field->FileName = partFileName.empty() ? fileName : partFileName;
   field->ContentType = contentType.empty() ? ContentTypeForFileName(fileName) : contentType;
   field->FieldStream.emplace(TFileStream::OpenRead(fileName));
   field->FileSize = field->FieldStream->Size();

@@ -36,7 +36,9 @@ class TNetMultiPartFormDataStream : public TNetBaseStream {
 
   void AddValueField(const std::string& fieldName, const std::string& value);
   // Opens the file read-only, shared for reading only; raises EFOpenError.
-  void AddFilePart(const std::string& fieldName, const std::string& fileName, const std::string& contentType);
+  // The part names the file partFileName, or fileName as given when that is empty.
+  void AddFilePart(const std::string& fieldName, const std::string& fileName, const std::string& contentType,
+                   const std::string& partFileName = "");
 
   const std::string& PartBoundary() const noexcept { return boundary_; }
   const std::string& FormContentType() const noexcept { return contentType_; }

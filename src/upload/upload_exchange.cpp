@@ -4,8 +4,7 @@
 #include "upload/net_multipart.h"
 #include "upload/text_utils.h"
 
-TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login,
-                           const std::string& fileName) {
+TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login, const std::string& path) {
   std::string reply;
   {
     TNetHTTP client;
@@ -15,7 +14,8 @@ TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& logi
     client.UseNagle = false;
     TNetMultiPartFormDataStream form;
     form.AddValueField("login", login);
-    form.AddFilePart("pic", fileName, "image/pjpeg");
+    // The service learns the picture's name, not the folders of the user's machine.
+    form.AddFilePart("pic", path, "image/pjpeg", path.substr(path.find_last_of("\\/:") + 1));
     reply = PostForm(client, uploadUrl, form);
   }
   // "good" anywhere, case-sensitive; the link is all after the first colon, untrimmed.

@@ -13,8 +13,7 @@ struct TUploadOutcome {
   std::string Text;
 };
 
-// Posts the file as the form field "pic" (image/pjpeg) with the login as the
-// field "login" to the upload address. The file and the connection are closed
-// again before it returns or raises.
-TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login,
-                           const std::string& fileName);
+// Posts the file as the form field "pic" (image/pjpeg), named without its
+// folders, with the login as the field "login" to the upload address. The
+// file and the connection are closed again before it returns or raises.
+TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login, const std::string& path);

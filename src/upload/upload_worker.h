@@ -13,7 +13,7 @@
 struct TUploadJob {
   std::string UploadUrl;
   std::string Login;
-  std::string FileName;  // this capture's picture
+  std::string FileName;  // this capture's picture, by its full path
   // Called on the worker's thread: with the verdict before the picture is
   // deleted, or with Failed when the exchange fails.
   std::function<void(const TUploadOutcome&)> Report;

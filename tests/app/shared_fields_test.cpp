@@ -65,4 +65,28 @@ TEST(SharedFields, ConcurrentWritersAndTakerLoseNothingAndTearNothing) {
   EXPECT_EQ(f.Status(), "");
 }
 
+// The notifier stops looking once a take reports no upload under way: by then
+// every status of every finished upload must have been taken.
+TEST(SharedFields, NoStatusIsLeftBehindOnceATakeSaysIdle) {
+  TSharedFields f;
+  for (int round = 0; round < 2000; ++round) {
+    f.BeginUpload();  // on the UI thread, at the launch
+    const std::string status = "outcome " + std::to_string(round);
+    std::thread worker([&] {
+      f.SetStatus(status);
+      f.EndUpload();
+    });
+    std::string taken;
+    for (bool idle = false; !idle;) {
+      std::string t = f.TakeStatus(idle);
+      if (!t.empty()) taken = t;
+    }
+    worker.join();
+    ASSERT_EQ(taken, status) << "round " << round;
+    bool idle = false;
+    EXPECT_EQ(f.TakeStatus(idle), "");
+    EXPECT_TRUE(idle);
+  }
+}
+
 }  // namespace

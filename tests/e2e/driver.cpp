@@ -138,7 +138,8 @@ int Usage() {
       "       layered CLASS | wait-shown CLASS SECONDS | wait-hidden CLASS SECONDS | press X Y [BUTTON] | "
       "move X1 Y1 X2 Y2 |\n"
       "       release X Y [BUTTON] | message-box EXE SECONDS | box-ok EXE | post EXE CLASS MSG WPARAM "
-      "LPARAM\n",
+      "LPARAM |\n"
+      "       hold-clipboard SECONDS\n",
       stderr);
   return 2;
 }
@@ -331,6 +332,22 @@ int main(int argc, char** argv) {
     std::printf("picture written %.0f ms, link on the clipboard %.0f ms after the release\n", written,
                 linked);
     return linked < 0 ? 1 : 0;
+  }
+  if (cmd == "hold-clipboard" && argc == 3) {
+    // As a clipboard manager or a remote-desktop client does: open for a
+    // window of its own (an open without one does not keep others out under
+    // Wine), "held" once it is, "released" when it lets go.
+    UniqueHwnd window(
+        CreateWindowA("STATIC", "clipboard holder", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+    {
+      ScopedClipboard clipboard(window.get());
+      if (!clipboard) return 1;
+      std::printf("held\n");
+      std::fflush(stdout);
+      Sleep(static_cast<DWORD>(std::atof(argv[2]) * 1000));
+    }
+    std::printf("released\n");
+    return 0;
   }
   if (cmd == "clipboard") {
     ScopedClipboard clipboard(nullptr);

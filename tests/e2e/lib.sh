@@ -86,6 +86,18 @@ record_browser() {
   wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$recorder" /f >/dev/null 2>&1
 }
 
+# read_only DIR: DIR cannot be written from here on, not even by root: an
+# empty read-only file system over it, or with --bind, its own files read-only.
+# Needs the mount namespace of wine-run.sh --own-loopback; fails without it.
+read_only() {
+  [ -n "${PSL_WINE_NETNS:-}" ] || return 1
+  if [ "$1" = --bind ]; then
+    mount --bind "$2" "$2" && mount -o remount,bind,ro "$2"
+  else
+    mkdir -p "$1" && mount -t tmpfs -o ro tmpfs "$1"
+  fi
+}
+
 # This file owns the EXIT trap. The service goes first: its pid file lives in
 # the work folder.
 at_exit() {

@@ -31,8 +31,9 @@ capture() {  # one capture, waited for until the service holds it
   driver wait-shown TForm3 10 || return 1
   driver drag "$x" "$y" $((x + 240)) $((y + 180)) >/dev/null
   driver wait-hidden TForm3 10 || return 1
-  wait_until 15 test "$(stored)" -ge "$want"
+  wait_until 15 stored_at_least "$want"
 }
+stored_at_least() { [ "$(stored)" -ge "$1" ]; }
 
 failed_captures=0
 for i in $(seq "$captures"); do

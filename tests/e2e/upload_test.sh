@@ -30,6 +30,7 @@ sleep 1
 balloons() { python3 "$top/tests/e2e/balloons.py" "$work/explorer.log"; }
 balloon_shown() { balloons | grep -qxF "$1"; }
 stored() { find "$storage" -maxdepth 1 -name '*.jpg' | sort; }
+cwd_empty() { [ -z "$(ls "$work/cwd")" ]; }
 grab() {  # grab X1 Y1 X2 Y2
   driver alt-s
   driver wait-shown TForm3 10 || return 1
@@ -56,6 +57,48 @@ check "success balloon with its title and info icon" \
 sleep 2
 import -window root "$artifacts/upload_success_balloon.png"
 
+# Another program (a clipboard manager, a remote desktop) holds the clipboard
+# open across the moment the link arrives: the link gets there once it lets
+# go, and the success balloon says so then. Held past the worker's patience,
+# the balloon shows the link instead.
+hold_log="$work/hold.log"
+hold_clipboard() {  # hold_clipboard SECONDS: in the background, back once held
+  : >"$hold_log"
+  wine "$build/tests/e2e/psl_driver.exe" hold-clipboard "$1" >"$hold_log" 2>/dev/null &
+  wait_until 10 grep -q held "$hold_log"
+}
+released() { grep -q released "$hold_log"; }
+stored_more_than() { [ "$(stored | grep -c .)" -gt "$1" ]; }
+success_text="Уведомление | Скриншот удачно загружен, ссылка в буфере обмена | icon 1"
+successes() { balloons | grep -cxF "$success_text"; }
+link_is_newest() { [ "$(driver clipboard)" = "http://$PSL_TEST_SERVICE_HOST/pic/$(basename "$(ls -t "$storage"/*.jpg | head -n1)")" ]; }
+count=$(stored | grep -c .)
+shown=$(successes)
+check "the clipboard held by another program" hold_clipboard 3
+grab 300 200 557 391
+check "held clipboard: the service has the picture while the clipboard is still held" \
+  wait_until 10 stored_more_than "$count"
+check "held clipboard: still held then" test ! "$(grep -c released "$hold_log")" -gt 0
+check "held clipboard: no success balloon while it is held" test "$(successes)" = "$shown"
+check "held clipboard: the link lands once it is let go" wait_until 10 link_is_newest
+more_successes() { [ "$(successes)" -gt "$1" ]; }
+check "held clipboard: and then the success balloon" wait_until 10 more_successes "$shown"
+
+# The trace cuts the balloon's long text; the tooltip window has it whole.
+not_copied_title() {
+  balloons | grep -qE "^Ссылка не скопирована \| Скриншот загружен, но буфер обмена занят .* \| icon 2$"
+}
+link_in_balloon() {
+  driver tips | grep -qxF "Скриншот загружен, но буфер обмена занят другой программой. Ссылка: http://$PSL_TEST_SERVICE_HOST/pic/$(basename "$(ls -t "$storage"/*.jpg | head -n1)")"
+}
+previous_link=$(driver clipboard)
+check "the clipboard held for longer" hold_clipboard 9
+grab 300 200 557 391
+check "held past the patience: a warning balloon" wait_until 15 not_copied_title
+check "held past the patience: it shows the link of the picture stored" wait_until 5 link_in_balloon
+wait_until 10 released
+check "held past the patience: the clipboard as it was" test "$(driver clipboard)" = "$previous_link"
+
 # An empty selection is no JPEG: the service answers "error".
 driver alt-s && driver wait-shown TForm3 10
 driver drag 600 300 600 300
@@ -66,31 +109,60 @@ stop_service
 start_service "$storage" 100
 grab 300 200 557 391
 check "\"max size\" gives its balloon" wait_until 15 balloon_shown "Ошибка | Слишком большой скриншот | icon 3"
-check "and the file is deleted" wait_until 5 test -z "$(ls "$work/cwd")"
+check "and the file is deleted" wait_until 5 cwd_empty
 
-# No service: nothing shown, the file stays.
+# No service: the user hears that the picture was not uploaded, and the
+# picture stays where it was written.
 stop_service
-shown=$(balloons | wc -l)
+not_uploaded="Ошибка | Изображение не загружено | icon 3"
+failures_shown() { balloons | grep -cxF "$not_uploaded"; }
+more_failures() { [ "$(failures_shown)" -gt "$1" ]; }
+shown=$(failures_shown)
 grab 300 200 557 391
-sleep 5
+check "a stopped service: the not-uploaded balloon" wait_until 15 more_failures "$shown"
 check "a stopped service leaves the file" test "$(ls "$work/cwd" | grep -c '\.jpg$')" = 1
-check "and shows no balloon" test "$(balloons | wc -l)" = "$shown"
 rm -f "$work/cwd"/*.jpg
 
-# Two captures in quick succession: each arrives once, with its own pixels.
+# A current directory that holds pictures under half of all the names the
+# program draws (its earlier failed uploads, or the user's own): captures
+# take other names and change none of them.
+python3 - "$work/cwd" <<'PY'
+import os, sys
+for n in range(0, 100000, 2):
+    with open(os.path.join(sys.argv[1], f"{n}.jpg"), "w") as f:
+        f.write(f"picture {n}")
+PY
 start_service "$storage"
+count=$(stored | grep -c .)
+for i in 1 2 3 4 5 6; do grab $((250 + i * 10)) 200 557 391; done
+check "among taken names: every capture arrives" wait_until 20 stored_more_than $((count + 5))
+unchanged() {
+  python3 - "$work/cwd" <<'PY'
+import os, sys
+d = sys.argv[1]
+names = set(os.listdir(d))
+want = {f"{n}.jpg" for n in range(0, 100000, 2)}
+bad = [n for n in want if n not in names or open(os.path.join(d, n)).read() != f"picture {n[:-4]}"]
+sys.exit(1 if bad or names != want else 0)
+PY
+}
+check "among taken names: every file there is unchanged, and nothing else is left" wait_until 10 unchanged
+rm -rf "$work/cwd" && mkdir -p "$work/cwd"
+
+# Two captures in quick succession: each arrives once, with its own pixels.
 before=$(stored)
 grab 300 200 557 391
 grab 700 250 420 480
 new_pictures() { comm -13 <(echo "$before") <(stored); }
-check "two quick captures both arrive" wait_until 15 test "$(new_pictures | grep -c .)" = 2
+two_new() { [ "$(new_pictures | grep -c .)" = 2 ]; }
+check "two quick captures both arrive" wait_until 15 two_new
 read -r first second <<<"$(new_pictures | tr '\n' ' ')"
 own_pixels() {  # either way round: one is the first area, the other the second
   { python3 "$checker" "$1" 300 200 257 191 && python3 "$checker" "$2" 420 250 280 230; } >/dev/null ||
     { python3 "$checker" "$2" 300 200 257 191 && python3 "$checker" "$1" 420 250 280 230; } >/dev/null
 }
 check "each with its own pixels" own_pixels "$first" "$second"
-check "and both files are gone" wait_until 5 test -z "$(ls "$work/cwd")"
+check "and both files are gone" wait_until 5 cwd_empty
 
 # An exit while an upload waits on a slow service: the program ends at once
 # and cleanly, its late reply goes nowhere, and the picture stays on disk.
@@ -105,6 +177,37 @@ check "exit during an upload: exit code 0" test $? = 0
 sleep 4
 check "exit during an upload: the picture stays" test "$(ls "$work/cwd" | grep -c '\.jpg$')" = 1
 rm -f "$storage/delays.txt"
+
+# Started at logon, the program runs in the system folder, which it cannot
+# write: the pictures go beside the program, and where that cannot be written
+# either, into the temporary folder; no message, the link all the same.
+start_in() {  # start_in DIR: the program, its current directory DIR
+  (cd "$1" && exec wine "$app") &
+  program_job=$!
+  wait_until 30 driver exists TForm3 && sleep 1
+}
+end_program() {
+  driver close TForm1 >/dev/null
+  wait "$program_job"
+}
+no_box() { ! driver message-box pondixscreenloader.exe 3 >/dev/null; }
+link_changed() { [ "$(driver clipboard)" != "$1" ] && clipboard_is_link; }
+if read_only "$work/system"; then
+  for folder in "beside the program" "temporary folder"; do
+    [ "$folder" = "temporary folder" ] && read_only --bind "$work/app"
+    start_in "$work/system"
+    previous_link=$(driver clipboard)
+    grab 300 200 557 391
+    check "unwritable current directory, picture $folder: the link" wait_until 15 link_changed "$previous_link"
+    check "unwritable current directory, picture $folder: no message" no_box
+    check "unwritable current directory, picture $folder: nothing left behind" \
+      test -z "$(find "$work/system" "$work/app" -name '*.jpg')"
+    end_program
+  done
+  umount "$work/app" "$work/system"
+else
+  echo "note: no mount namespace of this run's own; the unwritable current directory is not tried"
+fi
 
 # The console tool on the same service: a Cyrillic login typed on its command
 # line arrives as UTF-8, whatever the ANSI code page; one from a login file

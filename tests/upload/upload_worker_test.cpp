@@ -23,6 +23,7 @@ struct Recorder {
   std::mutex lock;
   std::vector<std::string> balloons;
   std::vector<std::string> clipboard;
+  bool clipboardHeld = false;  // by another program, for longer than the worker waits
 };
 
 class UploadWorker : public testing::Test {
@@ -54,8 +55,10 @@ class UploadWorker : public testing::Test {
     };
     ports.CopyTextToClipboard = [this](const std::string& text) {
       std::lock_guard l(seen.lock);
+      if (seen.clipboardHeld) return false;
       // As CF_TEXT keeps it: up to the first NUL.
       seen.clipboard.push_back(std::string(text.c_str()));
+      return true;
     };
     TUploadJob job;
     job.Login = shared.Login();
@@ -96,6 +99,18 @@ TEST_F(UploadWorker, RepliesWithGoodPutTheLinkEverywhere) {
   }
 }
 
+TEST_F(UploadWorker, ALinkTheClipboardWouldNotTakeIsShownInItsBalloon) {
+  seen.clipboardHeld = true;
+  ScriptedPeer peer({{Reply200("good:http://127.0.0.1/pic/7.jpg")}});
+  RunUpload(Ports(peer.Port()));
+  EXPECT_EQ(shared.TakeStatus(), "good");
+  EXPECT_EQ(shared.Link(), "http://127.0.0.1/pic/7.jpg");
+  EXPECT_EQ(seen.balloons,
+            std::vector<std::string>{std::string("Ссылка не скопирована|") + kNotCopiedBalloonText +
+                                     "http://127.0.0.1/pic/7.jpg|2|30"});
+  EXPECT_FALSE(std::filesystem::exists(picture));
+}
+
 TEST_F(UploadWorker, ALinkWithANulReachesTheClipboardOnlyUpToIt) {
   ScriptedPeer peer({{Reply200(std::string("good:http://x/\0tail", 19))}});
   RunUpload(Ports(peer.Port()));
@@ -117,15 +132,18 @@ TEST_F(UploadWorker, RefusalsGoWholeIntoTheStatusSlot) {
   }
 }
 
-TEST_F(UploadWorker, FailedExchangesChangeNothingAndKeepTheFile) {
+// The user hears of a picture that did not go as of one the service refused,
+// and the picture stays where it was written.
+TEST_F(UploadWorker, FailedExchangesReportThePictureNotUploadedAndKeepTheFile) {
   std::string notFound = "HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\nConnection: close\r\n\r\nnop";
   std::string serverError = "HTTP/1.1 500 Oops\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
   for (const std::string& reply : {notFound, serverError}) {
     ScriptedPeer peer({{reply}});
     EXPECT_THROW(RunUpload(Ports(peer.Port())), ENetHTTPProtocolException);
+    EXPECT_EQ(shared.TakeStatus(), "error");
   }
   EXPECT_THROW(RunUpload(Ports(UnusedLoopbackPort())), ENetException);
-  EXPECT_EQ(shared.Status(), "");
+  EXPECT_EQ(shared.TakeStatus(), "error");
   EXPECT_EQ(shared.Link(), "earlier link");
   EXPECT_TRUE(seen.balloons.empty());
   EXPECT_TRUE(std::filesystem::exists(picture));
@@ -143,17 +161,18 @@ TEST_F(UploadWorker, SendsTheLoginAndTheFileItWasLaunchedWith) {
   const std::string& r = requests[0];
   EXPECT_EQ(r.rfind("POST /pic/upload.php HTTP/1.0\r\n", 0), 0u) << r.substr(0, 80);
   EXPECT_NE(r.find("name=\"login\"\r\n\r\nvasya\r\n"), std::string::npos);
-  EXPECT_NE(r.find("name=\"pic\"; filename=\"" + picture +
+  // Named without its folders: the service learns nothing of the user's machine.
+  EXPECT_NE(r.find("name=\"pic\"; filename=\"4242.jpg"
                    "\"\r\nContent-Type: image/pjpeg\r\nContent-Transfer-Encoding: binary\r\n\r\n"
                    "\xFF\xD8 not really a JPEG \xFF\xD9\r\n"),
             std::string::npos);
 }
 
-TEST_F(UploadWorker, AMissingPictureEndsTheBodySilently) {
+TEST_F(UploadWorker, AMissingPictureIsReportedNotUploaded) {
   std::filesystem::remove(picture);
   ScriptedPeer peer({{Reply200("good:x")}});
   EXPECT_ANY_THROW(RunUpload(Ports(peer.Port())));
-  EXPECT_EQ(shared.Status(), "");
+  EXPECT_EQ(shared.Status(), "error");
   EXPECT_TRUE(seen.balloons.empty());
 }
 
@@ -187,8 +206,8 @@ TEST_F(UploadWorker, TwoWorkersFinishingTogether) {
   auto ra = peerA.Requests(), rb = peerB.Requests();
   ASSERT_EQ(ra.size(), 1u);
   ASSERT_EQ(rb.size(), 1u);
-  EXPECT_NE(ra[0].find("filename=\"" + picture + "\""), std::string::npos);
-  EXPECT_NE(rb[0].find("filename=\"" + second + "\""), std::string::npos);
+  EXPECT_NE(ra[0].find("filename=\"4242.jpg\""), std::string::npos);
+  EXPECT_NE(rb[0].find("filename=\"777.jpg\""), std::string::npos);
 }
 
 }  // namespace
