@@ -34,7 +34,7 @@ class MemorySource : public TNetByteSource {
   bool closed_ = false;
 };
 
-constexpr TNetReplyLimits kLimits{256, 1 << 16};
+constexpr TNetReplyLimits kLimits{.MaxLineLength = 256, .MaxReplySize = 1 << 16};
 
 }  // namespace
 

@@ -70,9 +70,8 @@ PSL_DECLARE_EXCEPTION(ENetIOHandlerPropInvalid, ENetTCPConnectionError);
 
 // "Socket Error # %d\r\n%s" with the text of the table; ENetNotASocket for 10038.
 [[noreturn]] void RaiseSocketError(int errorCode);
-// The table's text for a socket error number; empty for numbers not in it.
-const char* SocketErrorText(int errorCode);
 
+constexpr int kSocketInvalidArgument = 10022;
 constexpr int kSocketHostNotFound = 11001;
 constexpr int kSocketTimedOut = 10060;
 constexpr int kSocketNotASocket = 10038;

@@ -1,28 +1,21 @@
 #include "upload/net_header_list.h"
 
-namespace {
+#include <string_view>
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+#include "upload/text_utils.h"
+
+namespace {
 
 bool IsContinuation(const std::string& line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
 
 }  // namespace
 
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) noexcept {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
-
 std::size_t TNetHeaderList::Find(const std::string& name) const noexcept {
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     const std::string& line = lines_[i];
     std::size_t colon = line.find(':');
-    if (colon == std::string::npos || colon != name.size()) continue;
-    bool same = true;
-    for (std::size_t k = 0; k < colon && same; ++k) same = LowerAscii(line[k]) == LowerAscii(name[k]);
-    if (same) return i;
+    if (colon != std::string::npos && SameTextIgnoringCase(std::string_view(line).substr(0, colon), name))
+      return i;
   }
   return lines_.size();
 }

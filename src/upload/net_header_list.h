@@ -27,5 +27,3 @@ class TNetHeaderList {
 
   std::vector<std::string> lines_;
 };
-
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) noexcept;

@@ -5,6 +5,7 @@
 
 #include "upload/net_http_reply.h"
 #include "upload/net_reply_reader.h"
+#include "upload/text_utils.h"
 
 namespace {
 
@@ -30,12 +31,6 @@ const char* MethodName(TNetHTTPMethod method) {
   return "GET";
 }
 
-std::uint16_t PortNumber(const std::string& text) {
-  std::int64_t port = text.empty() || text.size() > 5 ? -1 : ParseInteger(text, -1);
-  if (port < 1 || port > 65535 || text[0] == '+' || text[0] == '-') RaiseSocketError(10022);
-  return static_cast<std::uint16_t>(port);
-}
-
 void AddHeader(std::string& head, const char* name, const std::string& value) {
   if (value.empty()) return;
   head += name;
@@ -45,37 +40,6 @@ void AddHeader(std::string& head, const char* name, const std::string& value) {
 }
 
 }  // namespace
-
-TNetURI ParseURI(const std::string& url) {
-  TNetURI uri;
-  std::string rest = url.substr(0, url.find('#'));
-  std::size_t schemeEnd = rest.find("://");
-  if (schemeEnd != std::string::npos) {
-    uri.Protocol = rest.substr(0, schemeEnd);
-    rest.erase(0, schemeEnd + 3);
-    std::size_t authorityEnd = std::min(rest.find('/'), rest.find('?'));
-    std::string authority = rest.substr(0, authorityEnd);
-    rest.erase(0, authority.size());
-    std::size_t at = authority.rfind('@');
-    if (at != std::string::npos) authority.erase(0, at + 1);
-    std::size_t colon = authority.rfind(':');
-    if (colon != std::string::npos) {
-      uri.Port = authority.substr(colon + 1);
-      authority.resize(colon);
-    }
-    uri.Host = authority;
-  }
-  std::size_t query = rest.find('?');
-  if (query != std::string::npos) {
-    uri.Params = rest.substr(query);
-    rest.resize(query);
-  }
-  if (rest.empty() || rest[0] != '/') rest.insert(0, "/");
-  std::size_t lastSlash = rest.rfind('/');
-  uri.Path = rest.substr(0, lastSlash + 1);
-  uri.Document = rest.substr(lastSlash + 1);
-  return uri;
-}
 
 TNetHTTP::TNetHTTP() = default;
 
@@ -111,7 +75,7 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
     if (!SameTextIgnoringCase(uri.Protocol, "http")) throw ENetUnknownProtocol("");
     portText = "80";
   }
-  std::uint16_t port = PortNumber(portText);
+  std::uint16_t port = ParsePort(portText);
   request_.Target = uri.Path + uri.Document + uri.Params;
   request_.Host = portText == "80" ? uri.Host : uri.Host + ":" + portText;
   if (source != nullptr) {
@@ -130,7 +94,10 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
   TNetReplyReader reader(*socket_, RecvBufferSize);
   try {
     SendRequest(source);
-    TNetReplyLimits limits{MaxLineLength, MaxReplySize, MaxHeaderSize, MaxInterimReplies};
+    const TNetReplyLimits limits{.MaxLineLength = MaxLineLength,
+                                 .MaxReplySize = MaxReplySize,
+                                 .MaxHeaderSize = MaxHeaderSize,
+                                 .MaxInterimReplies = MaxInterimReplies};
     response_ = TNetHTTPResponse();
     std::string body = ReadReply(reader, response_, limits);
     response_.KeepAlive = WorkOutKeepAlive(reader.PeerClosed());

@@ -9,20 +9,12 @@
 
 #include "upload/net_exceptions.h"
 #include "upload/net_http_records.h"
+#include "upload/net_http_reply.h"
 #include "upload/net_stream.h"
+#include "upload/net_uri.h"
+#include "upload/net_deadline.h"
+#include "upload/net_socket.h"
 #include "upload/socket_layer.h"
-
-struct TNetURI {
-  std::string Protocol;
-  std::string Host;
-  std::string Port;  // as written in the URL; empty when there is none
-  std::string Path;  // up to and including the last slash
-  std::string Document;
-  std::string Params;  // the query, with its leading "?"
-};
-
-// Absolute URLs "scheme://host[:port]/path/document?query"; a fragment is dropped.
-TNetURI ParseURI(const std::string& url);
 
 class TNetHTTP {
  public:
@@ -54,16 +46,14 @@ class TNetHTTP {
   int ConnectTimeout = kDefaultConnectTimeout;    // milliseconds, 0 for none
   int ReadTimeout = kDefaultReadTimeout;          // milliseconds, 0 for none
   int ExchangeTimeout = kDefaultExchangeTimeout;  // milliseconds, 0 for none
-  std::size_t MaxLineLength = 16384;
   std::size_t RecvBufferSize = 32768;
   std::size_t SendBufferSize = 32768;
   bool UseNagle = true;
-  // Far beyond any verdict or version text; a longer reply is refused.
-  std::size_t MaxReplySize = 16u << 20;
-  // Real replies carry a few hundred bytes of headers and at most one
-  // "100 Continue"; these only stop a peer that never ends its head.
-  std::size_t MaxHeaderSize = 1u << 20;
-  int MaxInterimReplies = 32;
+  // What a reply may hold; see TNetReplyLimits.
+  std::size_t MaxLineLength = TNetReplyLimits{}.MaxLineLength;
+  std::size_t MaxReplySize = TNetReplyLimits{}.MaxReplySize;
+  std::size_t MaxHeaderSize = TNetReplyLimits{}.MaxHeaderSize;
+  int MaxInterimReplies = TNetReplyLimits{}.MaxInterimReplies;
 
  private:
   std::string DoRequest(TNetHTTPMethod method, const std::string& url, TNetBaseStream* source);

@@ -9,10 +9,15 @@
 #include "upload/net_http_records.h"
 #include "upload/net_reply_reader.h"
 
+// What one reply may hold: the bytes of a peer are untrusted input.
 struct TNetReplyLimits {
+  // The longest status or header line.
   std::size_t MaxLineLength = 16384;
+  // Far beyond any verdict or version text; a longer body is refused.
   std::size_t MaxReplySize = 16u << 20;
-  // The bytes of one reply's status line and header block, line ends counted.
+  // The bytes of one reply's status line and header block, line ends
+  // counted. Real replies carry a few hundred bytes of headers and at most
+  // one "100 Continue"; these only stop a peer that never ends its head.
   std::size_t MaxHeaderSize = 1u << 20;
   // "100 Continue" replies skipped before the real one.
   int MaxInterimReplies = 32;
@@ -24,7 +29,7 @@ int ParseStatusCode(const std::string& statusLine);
 std::int64_t ParseInteger(const std::string& text, std::int64_t fallback);
 
 // Status line and header block, skipping up to MaxInterimReplies 100 replies;
-// fills the reply fields. A close inside the header block ends the block.
+// fills the reply fields. A close inside the head raises ENetReplyIncomplete.
 // Raises ENetMaxHeaderSizeExceeded or ENetMaxInterimRepliesExceeded.
 void ReadReplyHead(TNetReplyReader& reader, TNetHTTPResponse& response, const TNetReplyLimits& limits);
 // The body by Content-Length, chunks or close, appended to sink.

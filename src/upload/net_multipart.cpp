@@ -6,8 +6,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "upload/net_header_list.h"
-#include "upload/net_http.h"
+#include "upload/net_exceptions.h"
+#include "upload/text_utils.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -169,9 +169,4 @@ std::int64_t TNetMultiPartFormDataStream::Seek(std::int64_t offset, TSeekOrigin 
       return totalSize_ + static_cast<std::int64_t>(ClosingLine().size());
   }
   return position_;
-}
-
-std::string PostForm(TNetHTTP& client, const std::string& url, TNetMultiPartFormDataStream& form) {
-  client.Request().ContentType = form.FormContentType();
-  return client.HttpPostText(url, form);
 }

@@ -12,8 +12,6 @@
 #include "toolkit/file_stream.h"
 #include "upload/net_stream.h"
 
-class TNetHTTP;
-
 class TNetFormDataField {
  public:
   // A file part has an open file and a non-empty file name.
@@ -63,9 +61,6 @@ class TNetMultiPartFormDataStream : public TNetBaseStream {
   TFileStream* copying_ = nullptr;
   std::int64_t position_ = 0;
 };
-
-// Sets the request's Content-Type to the form's and posts the form.
-std::string PostForm(TNetHTTP& client, const std::string& url, TNetMultiPartFormDataStream& form);
 
 // "--------" and the time as month, day, two-digit year, hour, minutes,
 // seconds (two digits each) and milliseconds (three digits).

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "upload/socket_layer.h"
+#include "upload/net_byte_source.h"
 
 class TNetReplyReader {
  public:

@@ -1,49 +1,6 @@
-#include "upload/socket_layer.h"
+#include "upload/net_socket.h"
 
-#include <mutex>
-
-#include "upload/net_exceptions.h"
-#include "upload/net_header_list.h"
-
-namespace {
-std::mutex layerLock;
-int layerUses = 0;
-}  // namespace
-
-void TNetSocketLayer::Acquire() {
-  std::lock_guard<std::mutex> guard(layerLock);
-  StartPlatformSockets();
-  ++layerUses;
-}
-
-void TNetSocketLayer::Release() noexcept {
-  std::lock_guard<std::mutex> guard(layerLock);
-  --layerUses;
-}
-
-int TNetSocketLayer::UseCount() noexcept {
-  std::lock_guard<std::mutex> guard(layerLock);
-  return layerUses;
-}
-
-TNetDeadline TNetDeadline::In(int milliseconds) {
-  TNetDeadline deadline;
-  if (milliseconds > 0) {
-    deadline.set_ = true;
-    deadline.end_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  }
-  return deadline;
-}
-
-TNetDeadline::Wait TNetDeadline::Limit(int idleMs) const {
-  if (!set_) return {idleMs > 0 ? idleMs : -1, false};
-  auto left = std::chrono::ceil<std::chrono::milliseconds>(end_ - std::chrono::steady_clock::now()).count();
-  if (left <= 0) RaiseExpired();
-  if (idleMs > 0 && idleMs <= left) return {idleMs, false};
-  return {static_cast<int>(left), true};
-}
-
-void TNetDeadline::RaiseExpired() { throw ENetExchangeTimeout("Exchange timed out."); }
+#include "upload/text_utils.h"
 
 bool ParseDottedIPv4(const std::string& text, std::uint32_t& address) {
   std::uint32_t result = 0;

@@ -1,5 +1,6 @@
 // POSIX sockets behind the seam. Error numbers are translated to the Windows
-// Sockets numbers so that messages read the same on both systems.
+// Sockets numbers (socket_errors.h) so that messages read the same on both
+// systems.
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -13,98 +14,14 @@
 #include <unistd.h>
 
 #include "upload/net_exceptions.h"
-#include "upload/socket_layer.h"
+#include "upload/net_socket.h"
+#include "upload/socket_errors.h"
 
 namespace {
 
 constexpr std::intptr_t kNoSocket = -1;
 
-int ToSocketErrorNumber(int error) {
-  switch (error) {
-    case EINTR:
-      return 10004;
-    case EBADF:
-      return 10009;
-    case EACCES:
-      return 10013;
-    case EFAULT:
-      return 10014;
-    case EINVAL:
-      return 10022;
-    case EMFILE:
-      return 10024;
-    case EWOULDBLOCK:
-      return 10035;
-    case EINPROGRESS:
-      return 10036;
-    case EALREADY:
-      return 10037;
-    case ENOTSOCK:
-      return 10038;
-    case EDESTADDRREQ:
-      return 10039;
-    case EMSGSIZE:
-      return 10040;
-    case EPROTOTYPE:
-      return 10041;
-    case ENOPROTOOPT:
-      return 10042;
-    case EPROTONOSUPPORT:
-      return 10043;
-    case ESOCKTNOSUPPORT:
-      return 10044;
-    case EOPNOTSUPP:
-      return 10045;
-    case EPFNOSUPPORT:
-      return 10046;
-    case EAFNOSUPPORT:
-      return 10047;
-    case EADDRINUSE:
-      return 10048;
-    case EADDRNOTAVAIL:
-      return 10049;
-    case ENETDOWN:
-      return 10050;
-    case ENETUNREACH:
-      return 10051;
-    case ENETRESET:
-      return 10052;
-    case ECONNABORTED:
-      return 10053;
-    // Writing to a connection the peer has reset: Windows reports a reset.
-    case EPIPE:
-    case ECONNRESET:
-      return 10054;
-    case ENOBUFS:
-      return 10055;
-    case EISCONN:
-      return 10056;
-    case ENOTCONN:
-      return 10057;
-    case ESHUTDOWN:
-      return 10058;
-    case ETOOMANYREFS:
-      return 10059;
-    case ETIMEDOUT:
-      return 10060;
-    case ECONNREFUSED:
-      return 10061;
-    case ELOOP:
-      return 10062;
-    case ENAMETOOLONG:
-      return 10063;
-    case EHOSTDOWN:
-      return 10064;
-    case EHOSTUNREACH:
-      return 10065;
-    case ENOTEMPTY:
-      return 10066;
-    default:
-      return error;
-  }
-}
-
-[[noreturn]] void RaiseLastSocketError() { RaiseSocketError(ToSocketErrorNumber(errno)); }
+[[noreturn]] void RaiseLastSocketError() { RaiseSocketError(SocketErrorFromErrno(errno)); }
 
 // poll() for one event; false when the time ran out. -1 ms waits without limit.
 bool WaitFor(int fd, short events, int timeoutMs) {
@@ -172,12 +89,12 @@ void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagl
     int error = 0;
     socklen_t length = sizeof error;
     if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) RaiseLastSocketError();
-    if (error != 0) RaiseSocketError(ToSocketErrorNumber(error));
+    if (error != 0) RaiseSocketError(SocketErrorFromErrno(error));
   }
 }
 
 void TNetSocket::SendAll(const char* data, std::size_t size) {
-  if (handle_ == kNoSocket) RaiseSocketError(ToSocketErrorNumber(ENOTCONN));
+  if (handle_ == kNoSocket) RaiseSocketError(SocketErrorFromErrno(ENOTCONN));
   while (size > 0) {
     int fd = static_cast<int>(handle_);
     ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
@@ -195,7 +112,7 @@ void TNetSocket::SendAll(const char* data, std::size_t size) {
 }
 
 std::size_t TNetSocket::ReceiveSome(char* buffer, std::size_t capacity) {
-  if (handle_ == kNoSocket) RaiseSocketError(ToSocketErrorNumber(ENOTCONN));
+  if (handle_ == kNoSocket) RaiseSocketError(SocketErrorFromErrno(ENOTCONN));
   int fd = static_cast<int>(handle_);
   for (;;) {
     deadline_.Await(

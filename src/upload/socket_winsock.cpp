@@ -9,7 +9,7 @@
 
 #include "toolkit/handles.h"
 #include "upload/net_exceptions.h"
-#include "upload/socket_layer.h"
+#include "upload/net_socket.h"
 
 namespace {
 

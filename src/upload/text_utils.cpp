@@ -5,6 +5,8 @@
 
 namespace {
 
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool IsBlank(const std::string& text) {
   for (char c : text)
     if (static_cast<unsigned char>(c) > ' ') return false;
@@ -32,6 +34,13 @@ int ClampToInt(std::int64_t value) {
 }
 
 }  // namespace
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) noexcept {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  return true;
+}
 
 int FindFrom(const std::string& marker, const std::string& text, int start) {
   if (marker.empty() || text.empty()) return 0;

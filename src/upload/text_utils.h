@@ -1,8 +1,13 @@
 #pragma once
-// Cutting a piece out of a text by one or two markers. Positions are 1-based,
-// as the reply texts are handled as 8-bit strings.
+// Text helpers of the client: names compared as HTTP compares them, and
+// cutting a piece out of a text by one or two markers. Positions are
+// 1-based, as the reply texts are handled as 8-bit strings.
 
 #include <string>
+#include <string_view>
+
+// Equal when only the case of ASCII letters differs (header names, schemes, hosts).
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) noexcept;
 
 // The position of the first marker occurrence that begins at start or later
 // (below 1 counts as 1); 0 when none, or when marker or text is empty.

@@ -1,7 +1,7 @@
 #include "upload/upload_exchange.h"
 
 #include "upload/net_http.h"
-#include "upload/net_multipart.h"
+#include "upload/net_post_form.h"
 #include "upload/text_utils.h"
 
 TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login, const std::string& path) {

@@ -33,7 +33,7 @@ class MemorySource : public TNetByteSource {
 std::string ParseReply(const std::string& bytes, std::size_t piece, TNetHTTPResponse& response) {
   MemorySource source(bytes, piece);
   TNetReplyReader reader(source, 32768);
-  return ReadReply(reader, response, TNetReplyLimits{16384, kTestReplyCap});
+  return ReadReply(reader, response, TNetReplyLimits{.MaxReplySize = kTestReplyCap});
 }
 
 TEST(ReplyParser, EveryFramingAndFailureInOnePieceAndByteByByte) {

@@ -15,7 +15,7 @@
 
 #include "scripted_peer.h"
 #include "upload/net_http.h"
-#include "upload/net_multipart.h"
+#include "upload/net_post_form.h"
 
 namespace fs = std::filesystem;
 

@@ -1,0 +1,12 @@
+#pragma once
+// Where the reply reader gets its bytes from: a connection, or memory in
+// tests and fuzzers.
+
+#include <cstddef>
+
+class TNetByteSource {
+ public:
+  virtual ~TNetByteSource() = default;
+  // Up to capacity bytes; 0 when the peer has closed the connection.
+  virtual std::size_t ReceiveSome(char* buffer, std::size_t capacity) = 0;
+};

@@ -1,0 +1,47 @@
+#include "upload/net_uri.h"
+
+#include <algorithm>
+
+#include "upload/net_exceptions.h"
+
+TNetURI ParseURI(const std::string& url) {
+  TNetURI uri;
+  std::string rest = url.substr(0, url.find('#'));
+  std::size_t schemeEnd = rest.find("://");
+  if (schemeEnd != std::string::npos) {
+    uri.Protocol = rest.substr(0, schemeEnd);
+    rest.erase(0, schemeEnd + 3);
+    std::size_t authorityEnd = std::min(rest.find('/'), rest.find('?'));
+    std::string authority = rest.substr(0, authorityEnd);
+    rest.erase(0, authority.size());
+    std::size_t at = authority.rfind('@');
+    if (at != std::string::npos) authority.erase(0, at + 1);
+    std::size_t colon = authority.rfind(':');
+    if (colon != std::string::npos) {
+      uri.Port = authority.substr(colon + 1);
+      authority.resize(colon);
+    }
+    uri.Host = authority;
+  }
+  std::size_t query = rest.find('?');
+  if (query != std::string::npos) {
+    uri.Params = rest.substr(query);
+    rest.resize(query);
+  }
+  if (rest.empty() || rest[0] != '/') rest = "/" + rest;
+  std::size_t lastSlash = rest.rfind('/');
+  uri.Path = rest.substr(0, lastSlash + 1);
+  uri.Document = rest.substr(lastSlash + 1);
+  return uri;
+}
+
+std::uint16_t ParsePort(const std::string& text) {
+  std::uint32_t port = 0;
+  bool digits = !text.empty() && text.size() <= 5;
+  for (char c : text) {
+    if (c < '0' || c > '9') digits = false;
+    if (digits) port = port * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  if (!digits || port < 1 || port > 65535) RaiseSocketError(kSocketInvalidArgument);
+  return static_cast<std::uint16_t>(port);
+}
