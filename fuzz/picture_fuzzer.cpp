@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "image_file_reader.h"
+#include "capture/image_file_reader.h"
 #include "toolkit/exceptions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

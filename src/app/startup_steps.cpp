@@ -15,7 +15,7 @@ bool CheckVersion(TStringList& versionList) {
   ui.Terminate = [] { Application->Terminate(); };
   ui.Ending = [] { return Application->TerminateRequested(); };
   TVersionCheckSettings settings;
-  settings.VersionUrl = ServiceAddress("/ver.txt");
+  settings.VersionUrl = ServiceAddress(kVersionTextPath);
   settings.VerPath = FileBesideExecutable("ver");
   return RunVersionCheck(settings, versionList, ui);
 }

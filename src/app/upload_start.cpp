@@ -4,6 +4,7 @@
 #include "app/main_form.h"
 #include "app/service_address.h"
 #include "app/upload_outcome.h"
+#include "upload/service_exchanges.h"
 #include "upload/upload_worker.h"
 
 namespace {
@@ -38,7 +39,7 @@ void StartUploadWorker(const std::string& path) {
   ports.CopyTextToClipboard = [](const std::string& text) { return CopyTextToClipboard(text); };
 
   TUploadJob job;
-  job.UploadUrl = ServiceAddress("/pic/upload.php");
+  job.UploadUrl = ServiceAddress(kUploadPath);
   job.Login = Form1->Shared().Login();
   job.FileName = path;
   job.Report = [ports = std::move(ports), inFlight = std::make_shared<TUploadInFlight>(Form1->SharedOwner())](

@@ -7,15 +7,13 @@
 
 #include "toolkit/string_list.h"
 #include "upload/net_http.h"
+#include "upload/service_exchanges.h"
 
 extern const char* const kServerUnavailableText;
 extern const char* const kUpdateVersionText;
 
 struct TVersionCheckSettings {
-  // The check runs on the UI thread with the icon already shown: the whole
-  // exchange ends within this, which covers a connect that needs its SYN
-  // sent again and a reply of a few bytes on the slowest line.
-  static constexpr int kDefaultExchangeTimeout = 15000;
+  static constexpr int kDefaultExchangeTimeout = kVersionExchangeTimeout;
 
   std::string VersionUrl;  // the service's "/ver.txt"
   std::string VerPath;     // the file "ver" beside the executable

@@ -16,6 +16,10 @@ class Exception : public std::exception {
   std::string message_;
 };
 
+// "ClassName: message" on one line, as a console shows a failure: a line
+// break inside the message (socket errors carry one) becomes a space.
+std::string DescribeException(const Exception& e);
+
 #define PSL_DECLARE_EXCEPTION(Name, Base)                             \
   class Name : public Base {                                          \
    public:                                                            \

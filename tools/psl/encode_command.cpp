@@ -3,7 +3,7 @@
 #include "capture/jpeg_image.h"
 #include "command_line.h"
 #include "commands.h"
-#include "image_file_reader.h"
+#include "capture/image_file_reader.h"
 
 int RunEncodeCommand(const Args& args) {
   if (args.size() != 2) return UsageError();

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     if (command == "encode") return RunEncodeCommand(args);
     return UsageError();
   } catch (const Exception& e) {
-    std::fprintf(stderr, "%s: %s\n", e.ClassName(), e.Message().c_str());
+    std::fprintf(stderr, "%s\n", DescribeException(e).c_str());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "Exception: %s\n", e.what());
   }

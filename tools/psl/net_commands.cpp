@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/login_file.h"
-#include "app/version_check.h"
 #include "build_config.h"
 #include "command_line.h"
 #include "commands.h"
@@ -13,6 +11,7 @@
 #include "toolkit/file_stream.h"
 #include "toolkit/string_list.h"
 #include "upload/net_http.h"
+#include "upload/service_exchanges.h"
 #include "upload/upload_exchange.h"
 
 #ifdef _WIN32
@@ -50,14 +49,13 @@ bool ParseOptions(const Args& args, bool acceptLogin, Options& options) {
   return !options.host.empty();
 }
 
-// The first line of the file, as the program takes its login from "config.pl";
-// only a file that is not there raises here, where the program sends no login.
+// The first line of the file, bytes as they are, as the program takes its
+// login from "config.pl"; a file that is not there raises here, where the
+// program sends no login.
 std::string LoginFromFile(const std::string& path) {
-  TFileStream::OpenRead(path);
-  TStringList configList;
-  TSharedFields fields;
-  LoadLoginFrom(path, configList, fields);
-  return fields.Login();
+  TStringList lines;
+  lines.LoadFromFile(path);
+  return lines.Strings(0);
 }
 
 // Replies are bytes: no newline translation on Windows.
@@ -70,16 +68,8 @@ void WriteBytes(std::FILE* to, const std::string& bytes) {
   std::fflush(to);
 }
 
-// "ClassName: message" on one line; socket messages carry a CR LF inside.
 int ReportFailure(const Exception& e) {
-  std::string message;
-  const std::string& raw = e.Message();
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    bool lineBreak = raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n';
-    message += lineBreak ? ' ' : raw[i];
-    if (lineBreak) ++i;
-  }
-  std::fprintf(stderr, "%s: %s\n", e.ClassName(), message.c_str());
+  std::fprintf(stderr, "%s\n", DescribeException(e).c_str());
   return kExitFailure;
 }
 
@@ -90,8 +80,8 @@ int RunVersionCommand(const Args& args) {
   if (!ParseOptions(args, false, options) || !options.positional.empty()) return UsageError();
   try {
     TNetHTTP client;
-    client.ExchangeTimeout = TVersionCheckSettings::kDefaultExchangeTimeout;  // as the program's start-up
-    WriteBytes(stdout, client.HttpGetText("http://" + options.host + "/ver.txt"));
+    client.ExchangeTimeout = kVersionExchangeTimeout;  // as the program's start-up
+    WriteBytes(stdout, client.HttpGetText("http://" + options.host + kVersionTextPath));
     return kExitOk;
   } catch (const Exception& e) {
     return ReportFailure(e);
@@ -105,7 +95,7 @@ int RunUploadCommand(const Args& args) {
     std::string login =
         options.loginFile.empty() ? options.login : LoginFromFile(FileNameArg(options.loginFile));
     TUploadOutcome outcome =
-        PostPicture("http://" + options.host + "/pic/upload.php", login, FileNameArg(options.positional[0]));
+        PostPicture("http://" + options.host + kUploadPath, login, FileNameArg(options.positional[0]));
     if (outcome.Kind != TUploadOutcome::TKind::Linked) {
       WriteBytes(stderr, outcome.Text);
       return kExitRefused;

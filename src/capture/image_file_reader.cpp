@@ -1,4 +1,4 @@
-#include "image_file_reader.h"
+#include "capture/image_file_reader.h"
 
 #include <algorithm>
 #include <cstring>
