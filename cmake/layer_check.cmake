@@ -1,6 +1,9 @@
 # Fails when a source under src/ includes from a folder that its own folder
 # does not build on. The folders, bottom up: the toolkit; the tray and the
 # capture; the upload; the app. Each folder's library links exactly these.
+# Inside a folder, its top (the object the rest of the folder serves) may be
+# included by sources, never by another header: a header that reached up to
+# it would take the whole folder with it.
 #   cmake -DPSL_SOURCE_ROOT=FOLDER -P layer_check.cmake
 cmake_minimum_required(VERSION 3.20)
 set(builds_on_toolkit "")
@@ -8,6 +11,11 @@ set(builds_on_tray toolkit)
 set(builds_on_capture toolkit)
 set(builds_on_upload toolkit)
 set(builds_on_app toolkit tray capture upload)
+set(top_of_toolkit application.h)
+set(top_of_tray tray_icon.h)
+set(top_of_capture overlay_form.h)
+set(top_of_upload upload_worker.h)
+set(top_of_app main_form.h)
 get_filename_component(root "${PSL_SOURCE_ROOT}" ABSOLUTE)
 
 file(GLOB present LIST_DIRECTORIES true RELATIVE "${root}" "${root}/*")
@@ -28,7 +36,15 @@ foreach(folder IN LISTS present)
     file(STRINGS "${root}/${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/")
     foreach(line IN LISTS includes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"/]+)/.*" "\\1" target "${line}")
-      if(target STREQUAL folder OR NOT DEFINED builds_on_${target})
+      if(target STREQUAL folder)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/([^\"]+)\".*" "\\1" name "${line}")
+        get_filename_component(own "${source}" NAME)
+        if(source MATCHES "\\.h$" AND name IN_LIST top_of_${folder} AND NOT name STREQUAL own)
+          string(APPEND faults "  ${source} includes ${folder}/${name}, the top of its own folder\n")
+        endif()
+        continue()
+      endif()
+      if(NOT DEFINED builds_on_${target})
         continue()
       endif()
       if(NOT target IN_LIST builds_on_${folder})
@@ -42,4 +58,5 @@ endforeach()
 if(NOT faults STREQUAL "")
   message(FATAL_ERROR "layer check failed:\n${faults}")
 endif()
-message(STATUS "layer check: ${checked} sources, each includes only from its own folder and those it builds on")
+message(STATUS "layer check: ${checked} sources, each includes only from its own folder and those it builds on, "
+               "and no header the top of its own folder")

@@ -9,30 +9,10 @@
 #include <string>
 
 #include "upload/net_exceptions.h"
+#include "support/memory_byte_source.h"
 #include "upload/net_http_reply.h"
 
 namespace {
-
-class MemorySource : public TNetByteSource {
- public:
-  MemorySource(const std::uint8_t* data, std::size_t size, std::size_t piece)
-      : data_(data), size_(size), piece_(piece) {}
-  std::size_t ReceiveSome(char* buffer, std::size_t capacity) override {
-    if (closed_) std::abort();  // the reader must not ask again after the close
-    std::size_t n = std::min({capacity, piece_, size_ - at_});
-    std::memcpy(buffer, data_ + at_, n);
-    at_ += n;
-    closed_ = n == 0;
-    return n;
-  }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t piece_;
-  std::size_t at_ = 0;
-  bool closed_ = false;
-};
 
 constexpr TNetReplyLimits kLimits{.MaxLineLength = 256, .MaxReplySize = 1 << 16};
 
@@ -41,7 +21,7 @@ constexpr TNetReplyLimits kLimits{.MaxLineLength = 256, .MaxReplySize = 1 << 16}
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   std::size_t piece = data[0] == 0 ? SIZE_MAX : data[0];
-  MemorySource source(data + 1, size - 1, piece);
+  TMemoryByteSource source(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1), piece);
   TNetReplyReader reader(source, 4096);
   TNetHTTPResponse response;
   try {

@@ -46,17 +46,9 @@ void ReportToApplication(TApplication& application, const std::exception& e) {
 
 }  // namespace
 
-void HandleUiException(const std::exception& e) {
-  if (Application != nullptr) {
-    Application->HandleException(e);
-  } else {
-    const auto* ours = dynamic_cast<const Exception*>(&e);
-    ShowErrorBox(nullptr, ours != nullptr ? ours->Message() : e.what());
-  }
-}
-
 TApplication::TApplication() : TComponent(nullptr) {
   Application = this;
+  SetUiExceptionHandler([](const std::exception& e) { Application->HandleException(e); });
   title_ = ApplicationTitle();
 }
 
@@ -64,7 +56,10 @@ TApplication::~TApplication() {
   DestroyComponents();
   window_.reset();
   if (comInitialized_) CoUninitialize();
-  if (Application == this) Application = nullptr;
+  if (Application == this) {
+    SetUiExceptionHandler(nullptr);
+    Application = nullptr;
+  }
 }
 
 void TApplication::Initialize() {

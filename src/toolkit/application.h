@@ -88,6 +88,3 @@ class TApplication : public TComponent {
 };
 
 extern TApplication* Application;
-
-// The standard error box for a failure that escaped a handler on the UI thread.
-void HandleUiException(const std::exception& e);

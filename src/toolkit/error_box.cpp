@@ -1,6 +1,7 @@
 #include "toolkit/error_box.h"
 
 #include "toolkit/app_title.h"
+#include "toolkit/exceptions.h"
 #include "toolkit/executable_path.h"
 #include "toolkit/text_conversion.h"
 
@@ -8,6 +9,18 @@ std::string ApplicationTitle() {
   return ApplicationTitleFromPath(ExecutablePath(), [](std::string& chars) {
     if (!chars.empty()) CharLowerBuffA(chars.data(), static_cast<DWORD>(chars.size()));
   });
+}
+
+namespace {
+TUiExceptionHandler uiExceptionHandler = nullptr;
+}  // namespace
+
+void SetUiExceptionHandler(TUiExceptionHandler handler) noexcept { uiExceptionHandler = handler; }
+
+void HandleUiException(const std::exception& e) {
+  if (uiExceptionHandler != nullptr) return uiExceptionHandler(e);
+  const auto* ours = dynamic_cast<const Exception*>(&e);
+  ShowErrorBox(nullptr, ours != nullptr ? ours->Message() : e.what());
 }
 
 void ShowErrorBox(HWND owner, const std::string& message) {

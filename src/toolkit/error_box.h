@@ -2,6 +2,7 @@
 // The standard error box: the failure's text as it shows it, under the
 // application title that every message box shows.
 
+#include <exception>
 #include <string>
 
 #ifdef _WIN32
@@ -21,4 +22,11 @@ std::string ApplicationTitle();
 
 // A modal box with the failure's text, the application title, the stop icon and OK.
 void ShowErrorBox(HWND owner, const std::string& message);
+
+// Where a failure that escaped a handler on the UI thread goes: the handler
+// installed (the application object installs its own while it lives), else
+// a standard error box of no window.
+using TUiExceptionHandler = void (*)(const std::exception& e);
+void SetUiExceptionHandler(TUiExceptionHandler handler) noexcept;
+void HandleUiException(const std::exception& e);
 #endif

@@ -1,12 +1,12 @@
 #include "tray/simple_timer.h"
 
 #include "toolkit/shared_utility_window.h"
-#include "tray/id_table.h"
+#include "tray/live_object_ids.h"
 
 namespace {
 
-TIdTable<TSimpleTimer, UINT_PTR>& Timers() {
-  static TIdTable<TSimpleTimer, UINT_PTR> timers;
+TLiveObjectIds<TSimpleTimer, UINT_PTR>& Timers() {
+  static TLiveObjectIds<TSimpleTimer, UINT_PTR> timers;
   return timers;
 }
 

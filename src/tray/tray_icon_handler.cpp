@@ -4,7 +4,7 @@
 
 #include "toolkit/handles.h"
 #include "toolkit/shared_utility_window.h"
-#include "tray/id_table.h"
+#include "tray/live_object_ids.h"
 #include "tray/tray_icon.h"
 
 UINT WM_TASKBARCREATED = 0;
@@ -18,8 +18,8 @@ TSharedUtilityWindow& TrayWindow() {
   return window;
 }
 
-TIdTable<TTrayIcon, UINT>& Icons() {
-  static TIdTable<TTrayIcon, UINT> icons;
+TLiveObjectIds<TTrayIcon, UINT>& Icons() {
+  static TLiveObjectIds<TTrayIcon, UINT> icons;
   return icons;
 }
 

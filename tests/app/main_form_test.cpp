@@ -9,22 +9,16 @@
 #include "app/main_form.h"
 #include "build_config.h"
 #include "toolkit/executable_path.h"
+#include "toolkit/text_conversion.h"
 #include "tray/tray_icon_handler.h"
 #include "upload/scripted_peer.h"
 
 namespace {
 
-std::string Utf8(const std::wstring& w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
-
 std::string Caption(HMENU menu, int i) {
   wchar_t text[256] = {};
   GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
-  return Utf8(text);
+  return WideToUtf8(text);
 }
 
 std::uint16_t ServicePort() {

@@ -11,6 +11,7 @@
 #include <jerror.h>
 
 #include "jpeg_test_support.h"
+#include "support/temp_folder.h"
 #include "toolkit/file_stream.h"
 
 namespace {
@@ -136,13 +137,13 @@ TEST(JpegImageFile, LoadingAnotherBitmapDiscardsTheEncodedData) {
   jpeg.LoadFromBitmap(SolidBitmap(16, 16, {0, 0, 255}));
   EXPECT_FALSE(jpeg.HasEncodedData());
   EXPECT_TRUE(jpeg.EncodedData().empty());
-  ScratchDir dir;
+  TempFolder dir{"psl-jpeg"};
   jpeg.WriteToFile(dir.File("a.jpg"));
   EXPECT_NEAR(DecodeJpeg(ReadFileBytes(dir.File("a.jpg"))).At(8, 8).b, 255, 3);
 }
 
 TEST(JpegImageFile, EmptyPicturesGiveEmptyFilesWithoutError) {
-  ScratchDir dir;
+  TempFolder dir{"psl-jpeg"};
   const std::pair<int, int> sizes[] = {{0, 0}, {0, 7}, {7, 0}};
   for (auto [width, height] : sizes) {
     SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
@@ -160,7 +161,7 @@ TEST(JpegImageFile, EmptyPicturesGiveEmptyFilesWithoutError) {
 }
 
 TEST(JpegImageFile, WritingTwiceReplacesTheFileCompletely) {
-  ScratchDir dir;
+  TempFolder dir{"psl-jpeg"};
   std::string name = dir.File("1.jpg");
   TJPEGImage big;
   big.LoadFromBitmap(GradientBitmap(400, 300));
@@ -173,7 +174,7 @@ TEST(JpegImageFile, WritingTwiceReplacesTheFileCompletely) {
 }
 
 TEST(JpegImageFile, UncreatableFileRaisesEFCreateErrorNamingIt) {
-  ScratchDir dir;
+  TempFolder dir{"psl-jpeg"};
   std::string name = dir.File("missing-dir/2.jpg");
   TJPEGImage jpeg;
   jpeg.LoadFromBitmap(GradientBitmap(16, 16));
@@ -188,7 +189,7 @@ TEST(JpegImageFile, UncreatableFileRaisesEFCreateErrorNamingIt) {
 }
 
 TEST(JpegImageFile, CodecFailuresRaiseEJPEGWithTheMessageCodeAndLeaveAnEarlierFileAsItWas) {
-  ScratchDir dir;
+  TempFolder dir{"psl-jpeg"};
   struct Case {
     const char* what;
     TBitmap bitmap;
@@ -219,42 +220,6 @@ TEST(JpegImageFile, CodecFailuresRaiseEJPEGWithTheMessageCodeAndLeaveAnEarlierFi
     EXPECT_LE(jpeg.EncodedData().size(), c.limit);  // what was stored up to the failure stays
   }
   EXPECT_EQ(JERR_FILE_WRITE, 37);  // the code the capture's users see on a failed output write
-}
-
-TEST(Bitmap, RowsAreBottomUpBlueGreenRedAndPaddedToFourBytes) {
-  TBitmap bitmap(3, 2);  // 9 bytes of pixels a row, padded to 12
-  ASSERT_EQ(bitmap.BytesPerRow(), 12u);
-  ASSERT_EQ(bitmap.ImageSize(), 24u);
-  bitmap.SetPixel(0, 0, {1, 2, 3});  // top left
-  bitmap.SetPixel(2, 1, {4, 5, 6});  // bottom right
-  const std::uint8_t* bits = bitmap.Bits();
-  EXPECT_EQ((std::vector<int>{bits[6], bits[7], bits[8]}), (std::vector<int>{6, 5, 4}));  // bottom row first
-  EXPECT_EQ((std::vector<int>{bits[12], bits[13], bits[14]}), (std::vector<int>{3, 2, 1}));  // top row second
-  EXPECT_EQ(bitmap.ScanLine(0), bitmap.Bits() + 12);
-  EXPECT_EQ(bitmap.Pixel(1, 1), (TColorRGB{255, 255, 255})) << "new bitmaps are white";
-}
-
-TEST(Bitmap, RowsOutsideThePictureRaiseScanLineIndexOutOfRange) {
-  // A picture 0 wide has rows to count but no pixels: none of them may be touched.
-  const struct { int width, height, y; } cases[] = {{4, 1, -1}, {4, 1, 1}, {0, 5, 0}, {0, 5, 4}};
-  for (const auto& c : cases) {
-    TBitmap bitmap(c.width, c.height);
-    try {
-      bitmap.ScanLine(c.y);
-      ADD_FAILURE() << c.width << "x" << c.height << " row " << c.y;
-    } catch (const EInvalidGraphicOperation& e) {
-      EXPECT_EQ(e.Message(), "Scan line index out of range");
-    }
-  }
-}
-
-TEST(Bitmap, CopiesSharePixelsUntilWritten) {
-  TBitmap a(2, 2);
-  const TBitmap b = a;
-  EXPECT_EQ(b.Bits(), static_cast<const TBitmap&>(a).Bits());
-  a.SetPixel(0, 0, {9, 9, 9});
-  EXPECT_NE(b.Bits(), static_cast<const TBitmap&>(a).Bits());
-  EXPECT_EQ(b.Pixel(0, 0), (TColorRGB{255, 255, 255}));
 }
 
 }  // namespace

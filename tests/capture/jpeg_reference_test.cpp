@@ -12,6 +12,7 @@
 
 #include "capture/jpeg_image.h"
 #include "jpeg_test_support.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ struct CommandResult {
   std::string errors;
 };
 
-CommandResult RunShell(const ScratchDir& dir, const std::string& command) {
+CommandResult RunShell(const TempFolder& dir, const std::string& command) {
   std::string errFile = dir.File("stderr.txt");
   int status = std::system((command + " 2>'" + errFile + "'").c_str());
   CommandResult result;
@@ -91,7 +92,7 @@ std::vector<std::uint8_t> TopDownBmp(std::vector<std::uint8_t> bmp) {
 }
 
 TEST(JpegReferenceTools, DjpegAndImageMagickDecodeOurFilesToTheSourcePixels) {
-  ScratchDir dir;
+  TempFolder dir{"psl-jpeg"};
   std::vector<std::pair<std::string, TBitmap>> pictures;
   for (auto [width, height] : {std::pair{1, 1}, {300, 1}, {1, 2}, {31, 17}, {640, 480}})
     pictures.emplace_back(std::to_string(width) + "x" + std::to_string(height),
@@ -120,7 +121,7 @@ TEST(JpegReferenceTools, DjpegAndImageMagickDecodeOurFilesToTheSourcePixels) {
 }
 
 TEST(JpegReferenceTools, PslEncodeWritesTheBytesCjpegWritesWithTheSameSettings) {
-  ScratchDir dir;
+  TempFolder dir{"psl-jpeg"};
   struct Case {
     int width, height, maxValue;
   };
@@ -161,7 +162,7 @@ TEST(JpegReferenceTools, PslEncodeWritesTheBytesCjpegWritesWithTheSameSettings) 
 }
 
 TEST(JpegReferenceTools, PslEncodeReportsFailuresAsClassAndMessage) {
-  ScratchDir dir;
+  TempFolder dir{"psl-jpeg"};
   WriteFileBytes(dir.File("text.ppm"), {'h', 'e', 'l', 'l', 'o'});
   WriteFileBytes(dir.File("short.ppm"), {'P', '6', ' ', '4', ' ', '4', ' ', '2', '5', '5', '\n', 0, 0, 0});
   WriteFileBytes(dir.File("ok.ppm"), Ppm(GradientBitmap(4, 4)));
@@ -191,7 +192,7 @@ TEST(JpegReferenceTools, PslEncodeReportsFailuresAsClassAndMessage) {
 // A picture JPEG cannot hold (wider than 65535), written over an earlier
 // output: the failure, and the earlier file as it was, with no part left.
 TEST(JpegReferenceTools, PslEncodeReplacesAnOutputOnlyWithAWholePicture) {
-  ScratchDir dir;
+  TempFolder dir{"psl-jpeg"};
   std::string header = "P6 65536 1 255\n";
   std::vector<std::uint8_t> wide(header.begin(), header.end());
   wide.resize(wide.size() + 65536 * 3, 0x80);
@@ -213,7 +214,7 @@ TEST(JpegReferenceTools, PslEncodeReplacesAnOutputOnlyWithAWholePicture) {
 }
 
 TEST(JpegReferenceTools, ShortWritesRaiseAStreamErrorNamingTheFileAndCounts) {
-  ScratchDir dir;
+  TempFolder dir{"psl-jpeg"};
   TJPEGImage jpeg;
   jpeg.LoadFromBitmap(NoisyBitmap(200, 200, 3));
   jpeg.Encode();

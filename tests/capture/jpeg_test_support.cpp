@@ -127,14 +127,3 @@ void WriteFileBytes(const std::filesystem::path& path, const std::vector<std::ui
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
-
-ScratchDir::ScratchDir() {
-  std::random_device random;
-  path_ = std::filesystem::temp_directory_path() / ("psl-jpeg-" + std::to_string(random()));
-  std::filesystem::create_directories(path_);
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;  // a leftover scratch file must not fail the test run
-  std::filesystem::remove_all(path_, ignored);
-}

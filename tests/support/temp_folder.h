@@ -25,6 +25,8 @@ class TempFolder {
 
   // The path of an entry of the folder.
   std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  std::string File(const std::string& name) const { return *this / name; }
+  const std::filesystem::path& path() const { return path_; }
 
  private:
   std::filesystem::path path_;

@@ -17,22 +17,22 @@ TEST(TrayBalloon, ClearsThenShowsThenResetsTheFlags) {
   auto requests = shell.Take();
   ASSERT_EQ(Messages(requests), (std::vector<DWORD>{NIM_MODIFY, NIM_MODIFY}));
   const NOTIFYICONDATAW& clear = requests[0].record;
-  EXPECT_EQ(clear.uFlags, 0x17u);
+  EXPECT_EQ(clear.uFlags, kIconTipAndCallback | NIF_INFO);
   EXPECT_EQ(clear.szInfo[0], 0);
   const NOTIFYICONDATAW& show = requests[1].record;
-  EXPECT_EQ(show.uFlags, 0x17u);
+  EXPECT_EQ(show.uFlags, kIconTipAndCallback | NIF_INFO);
   EXPECT_EQ(Utf8(show.szInfo), "Скриншот удачно загружен, ссылка в буфере обмена");
   EXPECT_EQ(Utf8(show.szInfoTitle), "Уведомление");
   EXPECT_EQ(show.uTimeout, 10000u);
   EXPECT_EQ(show.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
   EXPECT_EQ(Utf8(show.szTip), "Pondix Screenshot Loader");
-  EXPECT_EQ(icon.RecordSnapshot().uFlags, 7u);
+  EXPECT_EQ(icon.RecordSnapshot().uFlags, kIconTipAndCallback);
 
   // A later tooltip change does not send the balloon again.
   icon.SetHint("other");
   requests = shell.Take();
   ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].record.uFlags, 7u);
+  EXPECT_EQ(requests[0].record.uFlags, kIconTipAndCallback);
 }
 
 TEST(TrayBalloon, TextTitleAndTimeOutLimits) {
@@ -98,11 +98,11 @@ TEST(TrayBalloon, BalloonsFromTwoThreadsAreSentWhole) {
       ++bad;
     else
       ADD_FAILURE() << "mixed balloon at " << i << ": " << title << " / " << text;
-    EXPECT_EQ(show.uFlags, 0x17u);
+    EXPECT_EQ(show.uFlags, kIconTipAndCallback | NIF_INFO);
   }
   EXPECT_EQ(good, kEach);
   EXPECT_EQ(bad, kEach);
-  EXPECT_EQ(icon.RecordSnapshot().uFlags, 7u);
+  EXPECT_EQ(icon.RecordSnapshot().uFlags, kIconTipAndCallback);
 }
 
 TEST(TrayBalloon, ShellNotificationsFireTheirEventsEvenWhenDisabled) {

@@ -10,8 +10,12 @@
 
 #include "support/message_pump.h"
 #include "toolkit/application.h"
+#include "toolkit/text_conversion.h"
 #include "tray/tray_icon.h"
 #include "tray/tray_icon_handler.h"
+
+// What every request carries, in the SDK's own names; a balloon adds NIF_INFO.
+constexpr UINT kIconTipAndCallback = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 
 struct ShellRequest {
   DWORD message;
@@ -49,13 +53,8 @@ inline std::vector<DWORD> Messages(const std::vector<ShellRequest>& requests) {
   return m;
 }
 
-inline std::string Utf8(const WCHAR* text) {
-  std::wstring w(text);
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
+// The record's texts as UTF-8, for comparing with the program's texts.
+inline std::string Utf8(const WCHAR* text) { return WideToUtf8(text); }
 
 class ApplicationEnvironment : public testing::Environment {
  public:

@@ -7,31 +7,13 @@
 
 #include "reply_cases.h"
 #include "upload/net_header_list.h"
+#include "support/memory_byte_source.h"
 #include "upload/net_http_reply.h"
 
 namespace {
 
-class MemorySource : public TNetByteSource {
- public:
-  MemorySource(std::string bytes, std::size_t piece) : bytes_(std::move(bytes)), piece_(piece) {}
-  std::size_t ReceiveSome(char* buffer, std::size_t capacity) override {
-    if (closeReported_) ADD_FAILURE() << "read again after the close was reported";
-    std::size_t n = std::min({capacity, piece_, bytes_.size() - at_});
-    std::memcpy(buffer, bytes_.data() + at_, n);
-    at_ += n;
-    closeReported_ = n == 0;
-    return n;
-  }
-
- private:
-  std::string bytes_;
-  std::size_t piece_;
-  std::size_t at_ = 0;
-  bool closeReported_ = false;
-};
-
 std::string ParseReply(const std::string& bytes, std::size_t piece, TNetHTTPResponse& response) {
-  MemorySource source(bytes, piece);
+  TMemoryByteSource source(bytes, piece);
   TNetReplyReader reader(source, 32768);
   return ReadReply(reader, response, TNetReplyLimits{.MaxReplySize = kTestReplyCap});
 }

@@ -7,7 +7,7 @@
 #include <map>
 
 template <typename T, typename Id>
-class TIdTable {
+class TLiveObjectIds {
  public:
   // A number no live object holds, never 0; numbers are not reused until the
   // counter wraps, so a late message for a destroyed object finds nothing.

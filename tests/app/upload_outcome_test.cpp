@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/upload_outcome.h"
-#include "scripted_peer.h"
+#include "upload/scripted_peer.h"
 #include "support/temp_folder.h"
 #include "upload/net_exceptions.h"
 

@@ -1,0 +1,2 @@
+// A source may include its folder's top.
+#include "toolkit/application.h"

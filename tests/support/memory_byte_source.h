@@ -1,0 +1,31 @@
+#pragma once
+// A peer's bytes from memory, handed to the reply reader in pieces of a
+// chosen size, for the parser's tests and its fuzzer.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "upload/net_byte_source.h"
+
+class TMemoryByteSource : public TNetByteSource {
+ public:
+  // The bytes must outlive the source.
+  TMemoryByteSource(std::string_view bytes, std::size_t piece) : bytes_(bytes), piece_(piece) {}
+  std::size_t ReceiveSome(char* buffer, std::size_t capacity) override {
+    if (closeReported_) std::abort();  // the reader must not ask again after the close
+    std::size_t n = std::min({capacity, piece_, bytes_.size() - at_});
+    std::memcpy(buffer, bytes_.data() + at_, n);
+    at_ += n;
+    closeReported_ = n == 0;
+    return n;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::size_t piece_;
+  std::size_t at_ = 0;
+  bool closeReported_ = false;
+};
