@@ -25,6 +25,9 @@ ManifestDPIAware true
 !define EXE_NAME "PondixScreenLoader.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\PondixScreenLoader"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; Written first into every folder this installer fills: a folder holding it is
+; an installation of ours, even one left half done.
+!define MARKER "PondixScreenLoader.installed"
 
 Name "${PRODUCT}"
 BrandingText "${PRODUCT} ${VERSION}"
@@ -63,6 +66,89 @@ Function .onInit
   ${If} ${Errors}
     StrCpy $Login ""
   ${EndIf}
+  Call CheckFolder
+  ${If} $R0 != ""
+    MessageBox MB_OK|MB_ICONSTOP "Установить ${PRODUCT} в папку «$INSTDIR» нельзя: в ней есть файлы, \
+      которые не относятся к программе, например «$R0». Программа ставится только в пустую папку \
+      или поверх своей прежней установки. Выберите другую папку." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; The names an installation of ours and the program itself write: the program
+; names its pictures "0.jpg" to "99999.jpg"; any other picture is the user's.
+!macro OWN_PICTURE un
+Function ${un}IsOwnPicture  ; $R1: a file name; $R2: 1 when ours, else 0
+  StrCpy $R2 0
+  StrCpy $R3 $R1 "" -4
+  StrCmpS $R3 ".jpg" 0 done
+  StrCpy $R3 $R1 -4
+  ; Only a plain decimal number comes back the same from the round trip: a
+  ; sign, a leading zero, a hex prefix or any other character changes it.
+  IntOp $R4 $R3 + 0
+  ${If} "$R4" == $R3
+  ${AndIf} $R4 >= 0
+  ${AndIf} $R4 <= 99999
+    StrCpy $R2 1
+  ${EndIf}
+  done:
+FunctionEnd
+!macroend
+!insertmacro OWN_PICTURE ""
+!insertmacro OWN_PICTURE "un."
+
+; A folder is fit when it is missing or empty, or when it holds only what an
+; installation of ours and the program wrote and really is one: it has our
+; marker, or (made before the marker existed) it is the folder our uninstall
+; entry names and holds our program. Names alone are not enough: another
+; product's folder may hold an "uninstall.exe" and a "config.pl" of its own.
+; $R0: "" when fit, else the name of a file that is in the way.
+Function CheckFolder
+  StrCpy $R0 ""
+  ${IfNot} ${FileExists} "$INSTDIR\*.*"
+    ${If} ${FileExists} "$INSTDIR"
+      ${GetFileName} "$INSTDIR" $R0  ; a file where the folder should be
+    ${EndIf}
+    Return
+  ${EndIf}
+  StrCpy $R5 ""  ; the first of our names seen
+  FindFirst $R6 $R1 "$INSTDIR\*"
+  ${DoWhile} $R1 != ""
+    ${If} $R1 != "."
+    ${AndIf} $R1 != ".."
+      Call IsOwnPicture
+      ${If} ${FileExists} "$INSTDIR\$R1\*.*"
+        StrCpy $R2 0
+      ${ElseIf} $R1 == "${EXE_NAME}"
+      ${OrIf} $R1 == "uninstall.exe"
+      ${OrIf} $R1 == "config.pl"
+      ${OrIf} $R1 == "ver"
+      ${OrIf} $R1 == "${MARKER}"
+        StrCpy $R2 1
+      ${EndIf}
+      ${If} $R2 == 0
+        StrCpy $R0 $R1
+        ${ExitDo}
+      ${EndIf}
+      ${If} $R5 == ""
+        StrCpy $R5 $R1
+      ${EndIf}
+    ${EndIf}
+    FindNext $R6 $R1
+  ${Loop}
+  FindClose $R6
+  ${If} $R0 != ""
+  ${OrIf} $R5 == ""
+  ${OrIf} ${FileExists} "$INSTDIR\${MARKER}"
+    Return
+  ${EndIf}
+  ReadRegStr $R1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $R1 == $INSTDIR
+  ${AndIf} ${FileExists} "$INSTDIR\${EXE_NAME}"
+    Return
+  ${EndIf}
+  StrCpy $R0 $R5
 FunctionEnd
 
 Function LoginPage
@@ -108,6 +194,9 @@ FunctionEnd
 Section "Install"
   Call CloseRunningCopies
   SetOutPath "$INSTDIR"
+  FileOpen $0 "$INSTDIR\${MARKER}" w
+  FileWrite $0 "${PRODUCT} ${VERSION}$\r$\n"
+  FileClose $0
   File "/oname=${EXE_NAME}" "${EXE}"
   ; An empty field keeps the login of an earlier installation.
   ${If} $Login != ""
@@ -131,14 +220,25 @@ Section "Install"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; Only what the installer and the program wrote goes; the folder goes only when
+; nothing else is left in it.
 Section "Uninstall"
   Call un.CloseRunningCopies
   Delete "$INSTDIR\${EXE_NAME}"
   Delete "$INSTDIR\ver"
   Delete "$INSTDIR\config.pl"
   ; Pictures of uploads that failed while the program ran from here.
-  Delete "$INSTDIR\*.jpg"
+  FindFirst $0 $R1 "$INSTDIR\*.jpg"
+  ${DoWhile} $R1 != ""
+    Call un.IsOwnPicture
+    ${If} $R2 == 1
+      Delete "$INSTDIR\$R1"
+    ${EndIf}
+    FindNext $0 $R1
+  ${Loop}
+  FindClose $0
   Delete "$INSTDIR\uninstall.exe"
+  Delete "$INSTDIR\${MARKER}"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
