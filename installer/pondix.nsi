@@ -38,6 +38,11 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 
 Var Login
 Var LoginField
+Var OwnExe
+Var Window
+Var Process
+Var Deadline
+Var CopyLeft
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -167,25 +172,85 @@ Function LoginPageLeave
 FunctionEnd
 
 ; A running copy is asked to end as Windows asks at log-off, with a close
-; request to its hidden main window, and waited for (10 s at most), so that its
-; file can be replaced or removed.
+; request to its hidden main window, and its process is waited for, so that its
+; file can be replaced or removed. The class and caption are generic names any
+; program may use: a window is ours only when its process runs the program of
+; this folder. All of it within about 10 s; then $CopyLeft is 1 if one still runs.
 !macro CLOSE_RUNNING_COPIES un
 Function ${un}CloseRunningCopies
-  StrCpy $1 0
+  Push "$INSTDIR\${EXE_NAME}"
+  Call ${un}LongPath
+  Pop $OwnExe
+  System::Call 'kernel32::GetTickCount() i .R0'
+  IntOp $Deadline $R0 + 10000
+  StrCpy $CopyLeft 0
+  StrCpy $Window 0
   ${Do}
-    FindWindow $0 "TForm1" "Form1"
-    ${If} $0 == 0
-    ${OrIf} $1 >= 100
+    FindWindow $Window "TForm1" "Form1" "" $Window
+    ${If} $Window == 0
       ${ExitDo}
     ${EndIf}
-    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
-    Sleep 100
-    IntOp $1 $1 + 1
+    Call ${un}OpenOwnCopy
+    ${If} $Process != 0
+      ${Do}
+        SendMessage $Window ${WM_CLOSE} 0 0 /TIMEOUT=1000
+        System::Call 'kernel32::WaitForSingleObject(p $Process, i 500) i .R0'
+        ${If} $R0 == 0
+          ${ExitDo}
+        ${EndIf}
+        ; A difference of ticks stays right when the counter wraps.
+        System::Call 'kernel32::GetTickCount() i .R0'
+        IntOp $R0 $R0 - $Deadline
+        ${If} $R0 >= 0
+          StrCpy $CopyLeft 1
+          ${ExitDo}
+        ${EndIf}
+      ${Loop}
+      System::Call 'kernel32::CloseHandle(p $Process)'
+      ${If} $CopyLeft == 1
+        ${ExitDo}
+      ${EndIf}
+      ; A window that is gone marks no place in the list: search again.
+      StrCpy $Window 0
+    ${EndIf}
   ${Loop}
-  ; The window goes with the message loop; the process a moment later.
-  ${If} $1 > 0
-    Sleep 1000
+FunctionEnd
+
+; $Process: a handle to the process of $Window, to wait for, when it runs
+; $OwnExe; else 0.
+Function ${un}OpenOwnCopy
+  System::Call 'user32::GetWindowThreadProcessId(p $Window, *i .R0)'
+  ; PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE
+  System::Call 'kernel32::OpenProcess(i 0x101000, i 0, i R0) p .R0'
+  StrCpy $Process $R0
+  ${If} $Process == 0
+    Return
   ${EndIf}
+  System::Call 'kernel32::QueryFullProcessImageNameW(p $Process, i 0, w .R1, *i ${NSIS_MAX_STRLEN}) i .R0'
+  Push $R1
+  Call ${un}LongPath
+  Pop $R1
+  ${If} $R0 == 0
+  ${OrIf} $R1 != $OwnExe
+    System::Call 'kernel32::CloseHandle(p $Process)'
+    StrCpy $Process 0
+  ${EndIf}
+FunctionEnd
+
+; The path on the stack in its long form when the file exists, so that a short
+; or otherwise written path names the same program.
+Function ${un}LongPath
+  Exch $R0
+  Push $R1
+  Push $R2
+  System::Call 'kernel32::GetLongPathNameW(w R0, w .R1, i ${NSIS_MAX_STRLEN}) i .R2'
+  ${If} $R2 > 0
+  ${AndIf} $R2 < ${NSIS_MAX_STRLEN}
+    StrCpy $R0 $R1
+  ${EndIf}
+  Pop $R2
+  Pop $R1
+  Exch $R0
 FunctionEnd
 !macroend
 !insertmacro CLOSE_RUNNING_COPIES ""
@@ -193,6 +258,13 @@ FunctionEnd
 
 Section "Install"
   Call CloseRunningCopies
+  ; A copy that will not end keeps its file: stop before anything is changed.
+  ${If} $CopyLeft == 1
+    MessageBox MB_OK|MB_ICONSTOP "Программа ${PRODUCT} из папки «$INSTDIR» не завершилась за 10 секунд, \
+      и её файл нельзя заменить. Закройте программу и запустите установку снова." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
   SetOutPath "$INSTDIR"
   FileOpen $0 "$INSTDIR\${MARKER}" w
   FileWrite $0 "${PRODUCT} ${VERSION}$\r$\n"
@@ -224,6 +296,13 @@ SectionEnd
 ; nothing else is left in it.
 Section "Uninstall"
   Call un.CloseRunningCopies
+  ; Half an uninstall would leave a running program without its uninstaller.
+  ${If} $CopyLeft == 1
+    MessageBox MB_OK|MB_ICONSTOP "Программа ${PRODUCT} из папки «$INSTDIR» не завершилась за 10 секунд, \
+      и её файл нельзя удалить. Закройте программу и запустите удаление снова." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
   Delete "$INSTDIR\${EXE_NAME}"
   Delete "$INSTDIR\ver"
   Delete "$INSTDIR\config.pl"
