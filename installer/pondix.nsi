@@ -25,6 +25,9 @@ ManifestDPIAware true
 !define EXE_NAME "PondixScreenLoader.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\PondixScreenLoader"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; Written first into every folder this installer fills: a folder holding it is
+; an installation of ours, even one left half done.
+!define MARKER "PondixScreenLoader.installed"
 
 Name "${PRODUCT}"
 BrandingText "${PRODUCT} ${VERSION}"
@@ -35,6 +38,11 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 
 Var Login
 Var LoginField
+Var OwnExe
+Var Window
+Var Process
+Var Deadline
+Var CopyLeft
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -63,6 +71,89 @@ Function .onInit
   ${If} ${Errors}
     StrCpy $Login ""
   ${EndIf}
+  Call CheckFolder
+  ${If} $R0 != ""
+    MessageBox MB_OK|MB_ICONSTOP "Установить ${PRODUCT} в папку «$INSTDIR» нельзя: в ней есть файлы, \
+      которые не относятся к программе, например «$R0». Программа ставится только в пустую папку \
+      или поверх своей прежней установки. Выберите другую папку." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; The names an installation of ours and the program itself write: the program
+; names its pictures "0.jpg" to "99999.jpg"; any other picture is the user's.
+!macro OWN_PICTURE un
+Function ${un}IsOwnPicture  ; $R1: a file name; $R2: 1 when ours, else 0
+  StrCpy $R2 0
+  StrCpy $R3 $R1 "" -4
+  StrCmpS $R3 ".jpg" 0 done
+  StrCpy $R3 $R1 -4
+  ; Only a plain decimal number comes back the same from the round trip: a
+  ; sign, a leading zero, a hex prefix or any other character changes it.
+  IntOp $R4 $R3 + 0
+  ${If} "$R4" == $R3
+  ${AndIf} $R4 >= 0
+  ${AndIf} $R4 <= 99999
+    StrCpy $R2 1
+  ${EndIf}
+  done:
+FunctionEnd
+!macroend
+!insertmacro OWN_PICTURE ""
+!insertmacro OWN_PICTURE "un."
+
+; A folder is fit when it is missing or empty, or when it holds only what an
+; installation of ours and the program wrote and really is one: it has our
+; marker, or (made before the marker existed) it is the folder our uninstall
+; entry names and holds our program. Names alone are not enough: another
+; product's folder may hold an "uninstall.exe" and a "config.pl" of its own.
+; $R0: "" when fit, else the name of a file that is in the way.
+Function CheckFolder
+  StrCpy $R0 ""
+  ${IfNot} ${FileExists} "$INSTDIR\*.*"
+    ${If} ${FileExists} "$INSTDIR"
+      ${GetFileName} "$INSTDIR" $R0  ; a file where the folder should be
+    ${EndIf}
+    Return
+  ${EndIf}
+  StrCpy $R5 ""  ; the first of our names seen
+  FindFirst $R6 $R1 "$INSTDIR\*"
+  ${DoWhile} $R1 != ""
+    ${If} $R1 != "."
+    ${AndIf} $R1 != ".."
+      Call IsOwnPicture
+      ${If} ${FileExists} "$INSTDIR\$R1\*.*"
+        StrCpy $R2 0
+      ${ElseIf} $R1 == "${EXE_NAME}"
+      ${OrIf} $R1 == "uninstall.exe"
+      ${OrIf} $R1 == "config.pl"
+      ${OrIf} $R1 == "ver"
+      ${OrIf} $R1 == "${MARKER}"
+        StrCpy $R2 1
+      ${EndIf}
+      ${If} $R2 == 0
+        StrCpy $R0 $R1
+        ${ExitDo}
+      ${EndIf}
+      ${If} $R5 == ""
+        StrCpy $R5 $R1
+      ${EndIf}
+    ${EndIf}
+    FindNext $R6 $R1
+  ${Loop}
+  FindClose $R6
+  ${If} $R0 != ""
+  ${OrIf} $R5 == ""
+  ${OrIf} ${FileExists} "$INSTDIR\${MARKER}"
+    Return
+  ${EndIf}
+  ReadRegStr $R1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $R1 == $INSTDIR
+  ${AndIf} ${FileExists} "$INSTDIR\${EXE_NAME}"
+    Return
+  ${EndIf}
+  StrCpy $R0 $R5
 FunctionEnd
 
 Function LoginPage
@@ -81,25 +172,85 @@ Function LoginPageLeave
 FunctionEnd
 
 ; A running copy is asked to end as Windows asks at log-off, with a close
-; request to its hidden main window, and waited for (10 s at most), so that its
-; file can be replaced or removed.
+; request to its hidden main window, and its process is waited for, so that its
+; file can be replaced or removed. The class and caption are generic names any
+; program may use: a window is ours only when its process runs the program of
+; this folder. All of it within about 10 s; then $CopyLeft is 1 if one still runs.
 !macro CLOSE_RUNNING_COPIES un
 Function ${un}CloseRunningCopies
-  StrCpy $1 0
+  Push "$INSTDIR\${EXE_NAME}"
+  Call ${un}LongPath
+  Pop $OwnExe
+  System::Call 'kernel32::GetTickCount() i .R0'
+  IntOp $Deadline $R0 + 10000
+  StrCpy $CopyLeft 0
+  StrCpy $Window 0
   ${Do}
-    FindWindow $0 "TForm1" "Form1"
-    ${If} $0 == 0
-    ${OrIf} $1 >= 100
+    FindWindow $Window "TForm1" "Form1" "" $Window
+    ${If} $Window == 0
       ${ExitDo}
     ${EndIf}
-    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
-    Sleep 100
-    IntOp $1 $1 + 1
+    Call ${un}OpenOwnCopy
+    ${If} $Process != 0
+      ${Do}
+        SendMessage $Window ${WM_CLOSE} 0 0 /TIMEOUT=1000
+        System::Call 'kernel32::WaitForSingleObject(p $Process, i 500) i .R0'
+        ${If} $R0 == 0
+          ${ExitDo}
+        ${EndIf}
+        ; A difference of ticks stays right when the counter wraps.
+        System::Call 'kernel32::GetTickCount() i .R0'
+        IntOp $R0 $R0 - $Deadline
+        ${If} $R0 >= 0
+          StrCpy $CopyLeft 1
+          ${ExitDo}
+        ${EndIf}
+      ${Loop}
+      System::Call 'kernel32::CloseHandle(p $Process)'
+      ${If} $CopyLeft == 1
+        ${ExitDo}
+      ${EndIf}
+      ; A window that is gone marks no place in the list: search again.
+      StrCpy $Window 0
+    ${EndIf}
   ${Loop}
-  ; The window goes with the message loop; the process a moment later.
-  ${If} $1 > 0
-    Sleep 1000
+FunctionEnd
+
+; $Process: a handle to the process of $Window, to wait for, when it runs
+; $OwnExe; else 0.
+Function ${un}OpenOwnCopy
+  System::Call 'user32::GetWindowThreadProcessId(p $Window, *i .R0)'
+  ; PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE
+  System::Call 'kernel32::OpenProcess(i 0x101000, i 0, i R0) p .R0'
+  StrCpy $Process $R0
+  ${If} $Process == 0
+    Return
   ${EndIf}
+  System::Call 'kernel32::QueryFullProcessImageNameW(p $Process, i 0, w .R1, *i ${NSIS_MAX_STRLEN}) i .R0'
+  Push $R1
+  Call ${un}LongPath
+  Pop $R1
+  ${If} $R0 == 0
+  ${OrIf} $R1 != $OwnExe
+    System::Call 'kernel32::CloseHandle(p $Process)'
+    StrCpy $Process 0
+  ${EndIf}
+FunctionEnd
+
+; The path on the stack in its long form when the file exists, so that a short
+; or otherwise written path names the same program.
+Function ${un}LongPath
+  Exch $R0
+  Push $R1
+  Push $R2
+  System::Call 'kernel32::GetLongPathNameW(w R0, w .R1, i ${NSIS_MAX_STRLEN}) i .R2'
+  ${If} $R2 > 0
+  ${AndIf} $R2 < ${NSIS_MAX_STRLEN}
+    StrCpy $R0 $R1
+  ${EndIf}
+  Pop $R2
+  Pop $R1
+  Exch $R0
 FunctionEnd
 !macroend
 !insertmacro CLOSE_RUNNING_COPIES ""
@@ -107,7 +258,17 @@ FunctionEnd
 
 Section "Install"
   Call CloseRunningCopies
+  ; A copy that will not end keeps its file: stop before anything is changed.
+  ${If} $CopyLeft == 1
+    MessageBox MB_OK|MB_ICONSTOP "Программа ${PRODUCT} из папки «$INSTDIR» не завершилась за 10 секунд, \
+      и её файл нельзя заменить. Закройте программу и запустите установку снова." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
   SetOutPath "$INSTDIR"
+  FileOpen $0 "$INSTDIR\${MARKER}" w
+  FileWrite $0 "${PRODUCT} ${VERSION}$\r$\n"
+  FileClose $0
   File "/oname=${EXE_NAME}" "${EXE}"
   ; An empty field keeps the login of an earlier installation.
   ${If} $Login != ""
@@ -131,14 +292,32 @@ Section "Install"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; Only what the installer and the program wrote goes; the folder goes only when
+; nothing else is left in it.
 Section "Uninstall"
   Call un.CloseRunningCopies
+  ; Half an uninstall would leave a running program without its uninstaller.
+  ${If} $CopyLeft == 1
+    MessageBox MB_OK|MB_ICONSTOP "Программа ${PRODUCT} из папки «$INSTDIR» не завершилась за 10 секунд, \
+      и её файл нельзя удалить. Закройте программу и запустите удаление снова." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
   Delete "$INSTDIR\${EXE_NAME}"
   Delete "$INSTDIR\ver"
   Delete "$INSTDIR\config.pl"
   ; Pictures of uploads that failed while the program ran from here.
-  Delete "$INSTDIR\*.jpg"
+  FindFirst $0 $R1 "$INSTDIR\*.jpg"
+  ${DoWhile} $R1 != ""
+    Call un.IsOwnPicture
+    ${If} $R2 == 1
+      Delete "$INSTDIR\$R1"
+    ${EndIf}
+    FindNext $0 $R1
+  ${Loop}
+  FindClose $0
   Delete "$INSTDIR\uninstall.exe"
+  Delete "$INSTDIR\${MARKER}"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"

@@ -105,6 +105,9 @@ make_template "$template" || { echo "wine-run: cannot boot a Wine prefix" >&2; e
 
 run=$(mktemp -d "$wineroot/runs/run.XXXXXX")
 cp -al "$wineroot/template-$template/." "$run/prefix"
+# wineserver saves a registry file that has other links in place, into the
+# template's copy too: each run's registry files are copies of its own.
+cp -a --remove-destination "$wineroot/template-$template/"*.reg "$run/prefix/"
 export WINEPREFIX="$run/prefix" HOME="$run/home" XDG_CONFIG_HOME="$run/home/.config" \
   XDG_DATA_HOME="$run/home/.local/share" XDG_CACHE_HOME="$run/home/.cache" XDG_RUNTIME_DIR="$run/home/run"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"

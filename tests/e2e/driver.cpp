@@ -139,9 +139,45 @@ int Usage() {
       "move X1 Y1 X2 Y2 |\n"
       "       release X Y [BUTTON] | message-box EXE SECONDS | box-ok EXE | post EXE CLASS MSG WPARAM "
       "LPARAM |\n"
-      "       hold-clipboard SECONDS\n",
+      "       hold-clipboard SECONDS | foreign-form1 SECONDS\n",
       stderr);
   return 2;
+}
+
+// Another program's window with our main form's class and caption, as any
+// program may make one. It answers a close request as an editor with unsaved
+// work does: it asks for a while (here it stalls 3 s) and stays. Each request is
+// reported, so a test sees whether anyone asked.
+LRESULT CALLBACK ForeignFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    std::puts("close request");
+    std::fflush(stdout);
+    Sleep(3000);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Prints "ready" once the window is there; ends after SECONDS or at a WM_QUIT
+// posted to the window, with 0 when the window lived until then.
+int ForeignForm(int seconds) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = ForeignFormProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"TForm1";
+  if (RegisterClassW(&windowClass) == 0) return 1;
+  HWND window = CreateWindowW(L"TForm1", L"Form1", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
+                              nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (window == nullptr) return 1;
+  std::puts("ready");
+  std::fflush(stdout);
+  SetTimer(window, 1, static_cast<UINT>(seconds) * 1000, nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER && msg.hwnd == window) break;
+    DispatchMessageW(&msg);
+  }
+  return IsWindow(window) ? 0 : 1;
 }
 
 HWND FindByClass(const std::string& cls) {
@@ -443,5 +479,6 @@ int main(int argc, char** argv) {
     }
     return 1;
   }
+  if (cmd == "foreign-form1" && argc == 3) return ForeignForm(std::atoi(argv[2]));
   return Usage();
 }
