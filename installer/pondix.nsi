@@ -320,7 +320,16 @@ Section "Uninstall"
   Delete "$INSTDIR\${MARKER}"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
-  DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  ; Written by the program at every start.
-  DeleteRegValue HKCU "${RUN_KEY}" "PondixScreenLoader"
+  ; The entries go only when they are this installation's: a copy installed
+  ; elsewhere keeps its own.
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == $INSTDIR
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ${EndIf}
+  ; Written by the program at every start, as its quoted path.
+  ReadRegStr $0 HKCU "${RUN_KEY}" "PondixScreenLoader"
+  ${If} $0 == '"$INSTDIR\${EXE_NAME}"'
+  ${OrIf} $0 == "$INSTDIR\${EXE_NAME}"
+    DeleteRegValue HKCU "${RUN_KEY}" "PondixScreenLoader"
+  ${EndIf}
 SectionEnd
