@@ -8,72 +8,99 @@
 # Installs what is missing and builds incrementally first; the 32-bit build is
 # compiled everywhere. Where its tests cannot run, one line says why and they
 # count as skipped. PSL_NO_32BIT=1 takes that path on any host.
+# The closing line counts test cases: each GoogleTest case, each check of an
+# end-to-end script, and each other test as one. It is printed whatever
+# happens; a set-up or build that fails counts as a failed case.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/wine-arch.sh"
-extended=0
-[ "${1:-}" = --extended ] && extended=1
+source "$top/scripts/test-cases.sh"
 
-bash "$top/scripts/setup.sh" || exit 1
-builds=(native asan win64 win32)
-[ $extended = 1 ] && builds+=(tsan fuzz)
-bash "$top/scripts/build.sh" "${builds[@]}" || exit 1
+usage() {
+  echo "usage: test.sh [--extended]" >&2
+  exit 2
+}
+extended=0
+case $# in
+  0) ;;
+  1) [ "$1" = --extended ] && extended=1 || usage ;;
+  *) usage ;;
+esac
 
 passed=0 failed=0 skipped=0
+close() {
+  echo "$passed passed, $failed failed, $skipped skipped"
+  [ "$failed" -eq 0 ]
+  exit
+}
+if ! bash "$top/scripts/setup.sh"; then
+  echo "== set-up failed"
+  failed=$((failed + 1))
+  close
+fi
+builds=(native asan win64 win32)
+[ $extended = 1 ] && builds+=(tsan fuzz)
+if ! bash "$top/scripts/build.sh" "${builds[@]}"; then
+  echo "== build failed"
+  failed=$((failed + 1))
+  close
+fi
+
 suite() {  # suite NAME BUILD_DIR [CTEST ARGS...]
   local name=$1 dir=$2
   shift 2
   echo "== $name"
-  local log
-  log=$(mktemp)
-  ctest --test-dir "$dir" --output-on-failure --timeout 900 "$@" 2>&1 | tee "$log" | grep -vE '^ +Start |^Test project|^$'
-  local line
-  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n1)
-  rm -f "$log"
-  if [ -z "$line" ]; then
-    failed=$((failed + 1))
-    return
-  fi
-  local total bad
-  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
-  bad=$(sed -E 's/.*, ([0-9]+) tests? failed.*/\1/' <<<"$line")
-  passed=$((passed + total - bad))
-  failed=$((failed + bad))
+  local cases
+  cases=$(mktemp -d)
+  local output="xml:$cases/"
+  # Windows programs take a Windows path; Wine shows the root as Z:.
+  [ -f "$dir/CMakeCache.txt" ] && grep -q '^CMAKE_SYSTEM_NAME:.*=Windows' "$dir/CMakeCache.txt" &&
+    output="xml:Z:$cases/"
+  GTEST_OUTPUT=$output PSL_CASE_DIR=$cases ctest --test-dir "$dir" --output-on-failure --timeout 900 "$@" 2>&1 |
+    tee "$cases/ctest.log" | grep -vE '^ +Start |^Test project|^$'
+  local counted
+  counted=$(psl_count_cases "$cases")
+  rm -rf "$cases"
+  read -r p f s <<<"$counted"
+  echo "   $p passed, $f failed, $s skipped"
+  passed=$((passed + p)) failed=$((failed + f)) skipped=$((skipped + s))
+  last_suite_cases=$((p + f + s))
+}
+one() {  # one NAME COMMAND...: a test that counts as one case
+  echo "== $1"
+  shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 }
 
 suite "native unit tests" "$top/build/native" -j"$(nproc)"
 suite "native unit tests under ASan+UBSan" "$top/build/native-asan" -j"$(nproc)"
 suite "Windows and end-to-end tests under 64-bit Wine" "$top/build/win64" -j"$(nproc)"
 if why=$(psl_why_no_win32); then
-  count=$(ctest --test-dir "$top/build/win32" -N | sed -n 's/^Total Tests: //p')
-  echo "== Windows and end-to-end tests under 32-bit Wine: ${count:-0} skipped, since $why"
-  skipped=$((skipped + ${count:-0}))
+  # The same tests from the same sources as the 64-bit suite just ran.
+  echo "== Windows and end-to-end tests under 32-bit Wine: $last_suite_cases skipped, since $why"
+  skipped=$((skipped + last_suite_cases))
 else
   suite "Windows and end-to-end tests under 32-bit Wine" "$top/build/win32" -j"$(nproc)"
 fi
 if [ $extended = 1 ]; then
   suite "native unit tests under ThreadSanitizer" "$top/build/native-tsan" -j"$(nproc)"
-  [ -x "$top/scripts/fuzz.sh" ] && { bash "$top/scripts/fuzz.sh" && passed=$((passed + 1)) || failed=$((failed + 1)); }
-  echo "== soak: 200 captures with uploads under 64-bit Wine"
-  if bash "$top/scripts/wine-run.sh" --arch win64 --mode compositor --timeout 1800 --own-loopback \
-    bash "$top/tests/e2e/soak_test.sh" "$top/build/win64" 200; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
+  one "fuzzers, bounded" bash "$top/scripts/fuzz.sh"
+  one "soak: 200 captures with uploads under 64-bit Wine" \
+    bash "$top/scripts/wine-run.sh" --arch win64 --mode compositor --timeout 1800 --own-loopback \
+    bash "$top/tests/e2e/soak_test.sh" "$top/build/win64" 200
+  bash "$top/scripts/bench.sh"
+fi
+
+formatted() {
+  local unformatted
+  unformatted=$(cd "$top" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run 2>&1 |
+    grep -E '^[^ ].*: (error|warning):' | cut -d: -f1 | sort -u)
+  if [ -n "$unformatted" ]; then
+    echo "format: these files differ from clang-format:"
+    echo "$unformatted"
+    return 1
   fi
-  [ -x "$top/scripts/bench.sh" ] && bash "$top/scripts/bench.sh"
-fi
-
-echo "== format"
-unformatted=$(cd "$top" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run 2>&1 | grep -E '^[^ ].*: (error|warning):' | cut -d: -f1 | sort -u)
-if [ -n "$unformatted" ]; then
-  echo "format: these files differ from clang-format:"
-  echo "$unformatted"
-  failed=$((failed + 1))
-else
   echo "format: clean"
-  passed=$((passed + 1))
-fi
-
-echo "$passed passed, $failed failed, $skipped skipped"
-[ "$failed" -eq 0 ]
+}
+one "format" formatted
+close

@@ -8,10 +8,20 @@ artifacts="$build/artifacts"
 mkdir -p "$artifacts"
 driver() { wine "$build/tests/e2e/psl_driver.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 failures=0
+# Each check is one case of test.sh's count (PSL_CASE_DIR, PSL_CASE_NAME).
+case_log=/dev/null
+[ -n "${PSL_CASE_DIR:-}" ] && [ -n "${PSL_CASE_NAME:-}" ] && case_log="$PSL_CASE_DIR/$PSL_CASE_NAME.cases"
 check() {  # check DESCRIPTION COMMAND...
   local what=$1
   shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+  if "$@"; then
+    echo "ok: $what"
+    echo ok >>"$case_log"
+  else
+    echo "FAILED: $what"
+    echo FAILED >>"$case_log"
+    failures=$((failures + 1))
+  fi
 }
 # Only this run's program: runs of other tests may have theirs going.
 program_pid() {
