@@ -21,6 +21,10 @@ struct TNetURI {
   std::string Params;  // the query, with its leading "?"
 };
 
+// How far an exchange got: one that failed before Connected never reached
+// the peer, one that failed before Answered had no byte of a reply.
+enum class TNetExchangeStage { NotConnected, Connected, Answered };
+
 // Absolute URLs "scheme://host[:port]/path/document?query"; a fragment is dropped.
 TNetURI ParseURI(const std::string& url);
 
@@ -48,6 +52,8 @@ class TNetHTTP {
   TNetHTTPRequest& Request() noexcept { return request_; }
   const TNetHTTPResponse& Response() const noexcept { return response_; }
   bool Connected() const noexcept { return socket_ != nullptr && socket_->IsOpen(); }
+  // How far the last exchange got, failed or not.
+  TNetExchangeStage Stage() const noexcept { return stage_; }
   void Disconnect() noexcept;
 
   TNetHTTPProtocolVersion ProtocolVersion = TNetHTTPProtocolVersion::pv1_1;
@@ -78,4 +84,5 @@ class TNetHTTP {
   std::uint16_t connectedPort_ = 0;
   TNetHTTPRequest request_;
   TNetHTTPResponse response_;
+  TNetExchangeStage stage_ = TNetExchangeStage::NotConnected;
 };
