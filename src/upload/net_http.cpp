@@ -66,6 +66,7 @@ std::string TNetHTTP::HttpPostText(const std::string& url, TNetBaseStream& sourc
 std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, TNetBaseStream* source) {
   request_.Method = method;
   request_.URL = url;
+  stage_ = TNetExchangeStage::NotConnected;
 
   TNetURI uri = ParseURI(url);
   std::string portText = uri.Port;
@@ -90,8 +91,12 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
     request_.AcceptEncoding += request_.AcceptEncoding.empty() ? "identity" : ", identity";
 
   ConnectTo(uri.Host, port, TNetDeadline::In(ExchangeTimeout));
+  stage_ = TNetExchangeStage::Connected;
 
   TNetReplyReader reader(*socket_, RecvBufferSize);
+  auto noteAnswer = [&] {
+    if (reader.AnyReceived()) stage_ = TNetExchangeStage::Answered;
+  };
   try {
     SendRequest(source);
     const TNetReplyLimits limits{.MaxLineLength = MaxLineLength,
@@ -100,15 +105,18 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
                                  .MaxInterimReplies = MaxInterimReplies};
     response_ = TNetHTTPResponse();
     std::string body = ReadReply(reader, response_, limits);
+    noteAnswer();
     response_.KeepAlive = WorkOutKeepAlive(reader.PeerClosed());
     if (!response_.KeepAlive) Disconnect();
     return body;
   } catch (const ENetHTTPProtocolException&) {
+    noteAnswer();
     response_.KeepAlive = !reader.Broken() && WorkOutKeepAlive(reader.PeerClosed());
     if (!response_.KeepAlive) Disconnect();
     throw;
   } catch (...) {
     // Where the stream stands after a broken exchange is unknown: never reuse it.
+    noteAnswer();
     response_.KeepAlive = false;
     Disconnect();
     throw;

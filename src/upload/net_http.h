@@ -16,6 +16,10 @@
 #include "upload/net_socket.h"
 #include "upload/socket_layer.h"
 
+// How far an exchange got: one that failed before Connected never reached
+// the peer, one that failed before Answered had no byte of a reply.
+enum class TNetExchangeStage { NotConnected, Connected, Answered };
+
 class TNetHTTP {
  public:
   // A connect on a reachable host answers within a second or two; ten seconds
@@ -40,6 +44,8 @@ class TNetHTTP {
   TNetHTTPRequest& Request() noexcept { return request_; }
   const TNetHTTPResponse& Response() const noexcept { return response_; }
   bool Connected() const noexcept { return socket_ != nullptr && socket_->IsOpen(); }
+  // How far the last exchange got, failed or not.
+  TNetExchangeStage Stage() const noexcept { return stage_; }
   void Disconnect() noexcept;
 
   TNetHTTPProtocolVersion ProtocolVersion = TNetHTTPProtocolVersion::pv1_1;
@@ -68,4 +74,5 @@ class TNetHTTP {
   std::uint16_t connectedPort_ = 0;
   TNetHTTPRequest request_;
   TNetHTTPResponse response_;
+  TNetExchangeStage stage_ = TNetExchangeStage::NotConnected;
 };

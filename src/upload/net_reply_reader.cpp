@@ -28,6 +28,7 @@ bool TNetReplyReader::Fill() {
     return false;
   }
   end_ = n;
+  received_ = true;
   return true;
 }
 

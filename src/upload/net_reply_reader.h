@@ -28,6 +28,8 @@ class TNetReplyReader {
 
   // True once the source reported the close, even with bytes still buffered.
   bool PeerClosed() const noexcept { return closed_; }
+  // True once the source gave any byte at all.
+  bool AnyReceived() const noexcept { return received_; }
   // Set when a read failed part-way: where the stream stands is unknown.
   void MarkBroken() noexcept { broken_ = true; }
   bool Broken() const noexcept { return broken_; }
@@ -41,5 +43,6 @@ class TNetReplyReader {
   std::size_t start_ = 0;
   std::size_t end_ = 0;
   bool closed_ = false;
+  bool received_ = false;
   bool broken_ = false;
 };

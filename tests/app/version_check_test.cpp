@@ -1,8 +1,11 @@
 // The version check against scripted service replies and a real file "ver":
-// which message is shown, whether the download opens, what "ver" holds after.
+// which message is shown, whether the download opens, what "ver" holds after;
+// which failed requests are asked again, and the waiting on a clock of the
+// test's own, so that a minute of waiting passes at once.
 
 #include "app/version_check.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -16,10 +19,15 @@
 
 namespace {
 
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
 std::string Ok(const std::string& body) {
   return "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
          "\r\n\r\n" + body;
 }
+
+std::string Url(std::uint16_t port) { return "http://127.0.0.1:" + std::to_string(port) + "/ver.txt"; }
 
 class VersionCheck : public testing::Test {
  protected:
@@ -28,6 +36,16 @@ class VersionCheck : public testing::Test {
   std::vector<std::string> shown;  // messages, "open" and "terminate" in the order they came
   TStringList versionList;
   bool endingAfterMessage = false;  // the exit command runs while a message is shown
+
+  // The check's clock: requests take requestTakes, pauses take what they ask.
+  std::chrono::steady_clock::time_point clock{};
+  milliseconds requestTakes{0};
+  int requests = 0;
+  std::vector<milliseconds> pauses;
+  std::optional<milliseconds> messageAt;  // since the check began
+  // Called at each pause with its number from 1; false: the exit command came.
+  std::function<bool(std::size_t)> duringPause;
+  bool endingDuringRequest = false;
 
   void SetUp() override { InitTestSockets(); }
 
@@ -41,15 +59,30 @@ class VersionCheck : public testing::Test {
   bool Run(std::uint16_t port, int readTimeout = TNetHTTP::kDefaultReadTimeout) {
     TVersionCheckUi ui;
     bool ending = false;
-    ui.ShowMessage = [this, &ending](const std::string& text) {
+    const auto start = clock;
+    ui.ShowMessage = [&](const std::string& text) {
       shown.push_back(text);
+      messageAt = std::chrono::duration_cast<milliseconds>(clock - start);
       ending = endingAfterMessage;
     };
     ui.Ending = [&ending] { return ending; };
     ui.OpenDownload = [this] { shown.push_back("open"); };
     ui.Terminate = [this] { shown.push_back("terminate"); };
+    ui.RunRequest = [this](std::function<TVersionReply()> request) -> std::optional<TVersionReply> {
+      ++requests;
+      TVersionReply reply = request();
+      clock += requestTakes;
+      if (endingDuringRequest) return std::nullopt;
+      return reply;
+    };
+    ui.Pause = [this](milliseconds pause) {
+      pauses.push_back(pause);
+      clock += pause;
+      return !duringPause || duringPause(pauses.size());
+    };
+    ui.Now = [this] { return clock; };
     TVersionCheckSettings settings;
-    settings.VersionUrl = "http://127.0.0.1:" + std::to_string(port) + "/ver.txt";
+    settings.VersionUrl = Url(port);
     settings.VerPath = verPath;
     settings.ReadTimeout = readTimeout;
     return RunVersionCheck(settings, versionList, ui);
@@ -129,27 +162,74 @@ TEST_F(VersionCheck, TheExitCommandDuringTheUpdateMessageStopsTheCheckThere) {
   EXPECT_EQ(ReadVer(), "1.2\r\n");
 }
 
-TEST_F(VersionCheck, UnreachableServiceEndsTheProgramAndLeavesVerAlone) {
+TEST_F(VersionCheck, FailingAnswerEndsTheProgramAtOnceAndLeavesVerAlone) {
   WriteVer("0.9\r\n");
-  EXPECT_FALSE(RunAgainst("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found"));
-  EXPECT_EQ(shown, kUnavailable);
-  EXPECT_EQ(ReadVer(), "0.9\r\n");
+  for (const char* reply : {"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found",
+                            "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n"}) {
+    SCOPED_TRACE(reply);
+    shown.clear();
+    requests = 0;
+    EXPECT_FALSE(RunAgainst(reply));
+    EXPECT_EQ(shown, kUnavailable);
+    EXPECT_EQ(requests, 1);
+    EXPECT_TRUE(pauses.empty());
+    EXPECT_EQ(ReadVer(), "0.9\r\n");
+  }
+}
 
-  shown.clear();
-  EXPECT_FALSE(RunAgainst("HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n"));
-  EXPECT_EQ(shown, kUnavailable);
+TEST_F(VersionCheck, ServiceOutOfReachIsAskedAgainForAboutAMinuteThenTheProgramEnds) {
+  // Requests refused at once, connects that run into their limit, and
+  // requests that take the whole exchange limit.
+  for (milliseconds takes : {milliseconds(0), milliseconds(10000), milliseconds(15000)}) {
+    SCOPED_TRACE(takes.count());
+    std::filesystem::remove(verPath);
+    shown.clear();
+    pauses.clear();
+    requests = 0;
+    requestTakes = takes;
+    EXPECT_FALSE(Run(UnusedLoopbackPort()));
+    EXPECT_EQ(shown, kUnavailable) << "told once, at the end";
+    EXPECT_GE(requests, 4);
+    EXPECT_EQ(pauses.size(), static_cast<std::size_t>(requests - 1));
+    EXPECT_TRUE(std::is_sorted(pauses.begin(), pauses.end())) << "the pauses never shrink";
+    EXPECT_LE(pauses.front(), seconds(2)) << "a network that joins soon is used soon";
+    ASSERT_TRUE(messageAt.has_value());
+    EXPECT_GE(*messageAt, seconds(45));
+    EXPECT_LE(*messageAt, seconds(60) + takes);
+    EXPECT_EQ(ReadVer(), std::nullopt);
+  }
+}
 
-  shown.clear();
+TEST_F(VersionCheck, ServiceThatComesUpWhileTheCheckWaitsIsUsed) {
+  WriteVer("1.0\r\n");
+  const std::uint16_t port = UnusedLoopbackPort();
+  std::unique_ptr<ScriptedPeer> service;
+  duringPause = [&](std::size_t pause) {
+    if (pause == 3) service = std::make_unique<ScriptedPeer>(std::vector<PeerExchange>{{Ok("1.1")}}, port);
+    return true;
+  };
+  EXPECT_TRUE(Run(port));
+  ASSERT_NE(service, nullptr);
+  ASSERT_NE(service->Port(), 0) << "the port was taken meanwhile";
+  EXPECT_EQ(requests, 4);
+  EXPECT_EQ(shown, kUpdate) << "no server-unavailable message";
+  EXPECT_EQ(ReadVer(), "1.1\r\n");
+}
+
+TEST_F(VersionCheck, ExitCommandWhileTheCheckWaitsEndsItWithNothingShownOrWritten) {
+  WriteVer("0.9\r\n");
+  duringPause = [](std::size_t pause) { return pause < 2; };
   EXPECT_FALSE(Run(UnusedLoopbackPort()));
-  EXPECT_EQ(shown, kUnavailable);
-  EXPECT_EQ(ReadVer(), "0.9\r\n");
+  EXPECT_EQ(requests, 2);
+  EXPECT_EQ(shown, kNothing);
 
-  // No file is created either.
-  std::filesystem::remove(verPath);
-  shown.clear();
+  duringPause = nullptr;
+  requests = 0;
+  endingDuringRequest = true;
   EXPECT_FALSE(Run(UnusedLoopbackPort()));
-  EXPECT_EQ(shown, kUnavailable);
-  EXPECT_EQ(ReadVer(), std::nullopt);
+  EXPECT_EQ(requests, 1);
+  EXPECT_EQ(shown, kNothing);
+  EXPECT_EQ(ReadVer(), "0.9\r\n");
 }
 
 TEST_F(VersionCheck, SilentServiceIsGivenUpAfterTheReadTimeLimit) {
@@ -184,6 +264,70 @@ TEST_F(VersionCheck, VerThatCannotBeCreatedRaisesTheCreateError) {
   EXPECT_THROW(RunAgainst(Ok("1.0")), EFCreateError);
   EXPECT_EQ(shown, kNothing);
   EXPECT_TRUE(std::filesystem::is_directory(verPath));
+}
+
+// Each request against a real peer: asked again only when nothing came from
+// the service. A service that took the connection and then said nothing is
+// there, and its next answer would be as slow.
+TEST(VersionRequest, OnlyAServiceOutOfReachIsAskedAgain) {
+  InitTestSockets();
+  using Kind = TVersionReply::TKind;
+  auto ask = [](const std::string& url, int connectTimeout = TNetHTTP::kDefaultConnectTimeout,
+                int exchangeTimeout = TVersionCheckSettings::kDefaultExchangeTimeout) {
+    TVersionCheckSettings settings;
+    settings.VersionUrl = url;
+    settings.ConnectTimeout = connectTimeout;
+    settings.ReadTimeout = 300;
+    settings.ExchangeTimeout = exchangeTimeout;
+    return AskServiceVersion(settings);
+  };
+  auto against = [&ask](PeerExchange exchange) {
+    return [&ask, exchange] {
+      ScriptedPeer peer({exchange});
+      return ask(Url(peer.Port()));
+    };
+  };
+  auto unanswered = [&ask](int connectTimeout, int exchangeTimeout) {
+    return [&ask, connectTimeout, exchangeTimeout] {
+      FullBacklogListener listener;
+      return ask(Url(listener.Port()), connectTimeout, exchangeTimeout);
+    };
+  };
+  PeerExchange closed{""};
+  PeerExchange reset{""};
+  reset.reset = true;
+  PeerExchange silent{"", true, true};
+
+  const struct {
+    const char* what;
+    std::function<TVersionReply()> request;
+    Kind kind;
+  } cases[] = {
+      {"connection refused", [&] { return ask(Url(UnusedLoopbackPort())); }, Kind::NotReached},
+      {"name that does not resolve", [&] { return ask("http://psl-no-such-host.invalid/ver.txt"); },
+       Kind::NotReached},
+      {"connect past its own limit", unanswered(300, 15000), Kind::NotReached},
+      {"connect past the exchange limit", unanswered(0, 300), Kind::NotReached},
+      {"closed before any reply", against(closed), Kind::NotReached},
+      {"reset before any reply", against(reset), Kind::NotReached},
+      {"404", against({"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found"}), Kind::Failed},
+      {"500", against({"HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n"}), Kind::Failed},
+      {"redirect", against({"HTTP/1.1 302 Found\r\nLocation: /\r\nContent-Length: 0\r\n\r\n"}), Kind::Failed},
+      {"status line over the line bound", against({"HTTP/1.1 200 " + std::string(20000, 'x') + "\r\n"}),
+       Kind::Failed},
+      {"closed within the status line", against({"HTTP/1.1 2"}), Kind::Failed},
+      {"closed within the reply's body",
+       against({"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n1."}), Kind::Failed},
+      {"silent after the request", against(silent), Kind::Failed},
+      {"port out of range", [&] { return ask("http://127.0.0.1:65536/ver.txt"); }, Kind::Failed},
+      {"version", against({Ok("1.0")}), Kind::Version},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TVersionReply reply = c.request();
+    EXPECT_EQ(reply.Kind, c.kind);
+    EXPECT_EQ(reply.Text, c.kind == Kind::Version ? "1.0" : "");
+  }
 }
 
 }  // namespace

@@ -24,6 +24,20 @@ void CloseSocket(std::intptr_t s) { closesocket(static_cast<SOCKET>(s)); }
 void CloseSocket(std::intptr_t s) { ::close(static_cast<int>(s)); }
 #endif
 
+// A close with a zero linger time sends a reset instead of the orderly end.
+void ResetSocket(std::intptr_t s) {
+  linger now{};
+  now.l_onoff = 1;
+  now.l_linger = 0;
+#ifdef _WIN32
+  ::setsockopt(static_cast<SOCKET>(s), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&now),
+               sizeof now);
+#else
+  ::setsockopt(static_cast<int>(s), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+#endif
+  CloseSocket(s);
+}
+
 std::intptr_t ListenOnLoopback(int backlog, std::uint16_t& port) {
   InitTestSockets();
   auto s = static_cast<std::intptr_t>(::socket(AF_INET, SOCK_STREAM, 0));
@@ -183,7 +197,11 @@ void ScriptedPeer::Run() {
       while (!stop_ && std::chrono::steady_clock::now() < until && SendAll(connection, exchange.repeat))
         std::this_thread::sleep_for(std::chrono::milliseconds(exchange.pauseMs));
     }
-    if (exchange.closeAfter) {
+    if (exchange.reset) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      ResetSocket(connection);
+      connection = -1;
+    } else if (exchange.closeAfter) {
       CloseSocket(connection);
       connection = -1;
     }

@@ -19,6 +19,9 @@ struct PeerExchange {
   // client lets go or the peer is destroyed (20 s at most).
   std::string repeat{};
   int pauseMs = 0;
+  // End with a reset instead of a close, a moment after the reply, so the
+  // client has taken the reply's bytes before the reset arrives.
+  bool reset = false;
 };
 
 class ScriptedPeer {
