@@ -43,7 +43,7 @@ autostart_value() {
   wine reg query "$run_key" /v PondixScreenLoader 2>/dev/null | tr -d '\r' |
     sed -n 's/^ *PondixScreenLoader *REG_SZ *//p'
 }
-autostart_is_the_program() { [ "$(autostart_value)" = "$(winepath -w "$exe" 2>/dev/null | tr -d '\r')" ]; }
+autostart_is_the_program() { [ "$(autostart_value)" = "\"$(winepath -w "$exe" 2>/dev/null | tr -d '\r')\"" ]; }
 no_autostart_value() { ! wine reg query "$run_key" /v PondixScreenLoader >/dev/null 2>&1; }
 forget_autostart() { wine reg delete "$run_key" /v PondixScreenLoader /f >/dev/null 2>&1; }
 hotkey_taken() { [ "$(driver hotkey-free)" = taken ]; }
