@@ -2,14 +2,15 @@
 
 #include "app/autostart.h"
 #include "app/page_commands.h"
-#include "app/service_address.h"
 #include "app/startup_steps.h"
 #include "app/status_notifier.h"
+#include "app/upload_start.h"
+#include "capture/overlay_form.h"
+#include "upload/service_exchanges.h"
 
 TForm1* Form1 = nullptr;
-TForm* Form3 = nullptr;
 
-TForm1::TForm1(TComponent* owner) : TForm(owner) {
+TForm1::TForm1(TComponent* owner, TServiceSite site) : TForm(owner), site_(std::move(site)) {
   windowState_ = TWindowState::wsMinimized;
 
   // The order of the window definition: the icon is in the tray before FormCreate.
@@ -59,7 +60,7 @@ void TForm1::CreateMenu() {
   N6 = item(*N4, "N6", "Заказ рекламы", &TForm1::N6Click);
   N7 = item(*N4, "N7", "Лотерею", &TForm1::N7Click);
   N8 = item(root, "N8", "О программе", &TForm1::N8Click);
-  Lurnoru1 = item(root, "Lurnoru1", CompanySiteCaption().c_str(), &TForm1::Lurnoru1Click);
+  Lurnoru1 = item(root, "Lurnoru1", site_.CompanyCaption.c_str(), &TForm1::Lurnoru1Click);
   N9 = item(root, "N9", "Выход", &TForm1::N9Click);
 }
 
@@ -72,7 +73,7 @@ void TForm1::CreateParams(TCreateParams& params) {
 }
 
 void TForm1::FormCreate() {
-  if (!CheckVersion(versionList_)) return;
+  if (!CheckVersion(versionList_, site_)) return;
   RegisterAutostart();
   LoadLogin(configList_, *shared_);
   RegisterHotKeyAndMinimize();
@@ -107,12 +108,12 @@ void TForm1::N10Click(TMenuItem*) {
   SetForegroundWindow(Application->Handle());
 }
 
-void TForm1::Pondix1Click(TMenuItem*) { OpenServicePage("/cab/"); }
-void TForm1::N5Click(TMenuItem*) { OpenServicePage("/pic/"); }
-void TForm1::N6Click(TMenuItem*) { OpenServicePage("/ad/"); }
-void TForm1::N7Click(TMenuItem*) { OpenServicePage("/lottery/"); }
-void TForm1::N8Click(TMenuItem*) { OpenServicePage("/PSL.php"); }
-void TForm1::Lurnoru1Click(TMenuItem*) { OpenCompanySite(); }
+void TForm1::Pondix1Click(TMenuItem*) { OpenInBrowser(site_.Service("/cab/")); }
+void TForm1::N5Click(TMenuItem*) { OpenInBrowser(site_.Service("/pic/")); }
+void TForm1::N6Click(TMenuItem*) { OpenInBrowser(site_.Service("/ad/")); }
+void TForm1::N7Click(TMenuItem*) { OpenInBrowser(site_.Service("/lottery/")); }
+void TForm1::N8Click(TMenuItem*) { OpenInBrowser(site_.Service("/PSL.php")); }
+void TForm1::Lurnoru1Click(TMenuItem*) { OpenInBrowser(site_.CompanySite); }
 
 void TForm1::N9Click(TMenuItem*) {
   UnregisterHotKey(Handle(), kHotKeyId);
@@ -129,4 +130,12 @@ void TForm1::Timer1Timer(TTimer*) {
   if (idle) Timer1->SetEnabled(false);
 }
 
-void TForm1::WatchUploadStatus() { Timer1->SetEnabled(true); }
+void TForm1::UploadPicture(const std::string& path) {
+  TUploadContext context;
+  context.UploadUrl = site_.Service(kUploadPath);
+  context.Shared = shared_;
+  context.TrayGate = trayGate_;
+  context.TrayIcon = TrayIcon1;
+  context.WatchStatus = [this] { Timer1->SetEnabled(true); };
+  StartUploadWorker(context, path);
+}

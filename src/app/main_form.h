@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "app/service_site.h"
 #include "app/shared_fields.h"
 #include "toolkit/call_gate.h"
 #include "toolkit/form.h"
@@ -21,7 +22,8 @@ constexpr UINT kHotKeyKey = 'S';
 
 class TForm1 : public TForm {
  public:
-  explicit TForm1(TComponent* owner);
+  // The site is the one the program was built for, or a test's.
+  TForm1(TComponent* owner, TServiceSite site);
   ~TForm1() override;
 
   TTrayIcon* TrayIcon1;
@@ -44,9 +46,9 @@ class TForm1 : public TForm {
   void Lurnoru1Click(TMenuItem* sender);
   void N9Click(TMenuItem* sender);
   void Timer1Timer(TTimer* sender);
-  // Keeps Timer1 looking at the status slot until no upload is under way
-  // and the slot is empty; called when an upload starts.
-  void WatchUploadStatus();
+  // Uploads the picture a grab has written, and keeps Timer1 looking at the
+  // status slot until no upload is under way and the slot is empty.
+  void UploadPicture(const std::string& path);
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -60,6 +62,7 @@ class TForm1 : public TForm {
   void RegisterHotKeyAndMinimize();
   void CreateMenu();
 
+  TServiceSite site_;
   std::shared_ptr<TSharedFields> shared_ = std::make_shared<TSharedFields>();
   std::shared_ptr<TCallGate> trayGate_ = std::make_shared<TCallGate>();
   TStringList versionList_;
@@ -67,5 +70,3 @@ class TForm1 : public TForm {
 };
 
 extern TForm1* Form1;
-// The capture overlay; shown by the take-screenshot command.
-extern TForm* Form3;

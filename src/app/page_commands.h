@@ -1,7 +1,8 @@
 #pragma once
-// Opening the service's pages in the default browser.
+// Opening the service's pages, the company site and the download in the
+// default browser.
 
 #include <string>
 
-void OpenServicePage(const std::string& path);
-void OpenCompanySite();
+// Nothing is reported when no browser takes the address.
+void OpenInBrowser(const std::string& address);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/main_form.h"
-#include "app/upload_start.h"
+#include "app/service_site.h"
 #include "capture/overlay_form.h"
 #include "toolkit/application.h"
 #include "tray/tray_icon_handler.h"
@@ -12,11 +12,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   RegisterTaskbarCreatedMessage();
   TApplication application;
   application.Initialize();
-  application.CreateForm(Form1);
-  TForm3* overlay = nullptr;
-  application.CreateForm(overlay);
-  overlay->OnGrabbed = StartUploadWorker;
-  Form3 = overlay;
+  application.CreateForm(Form1, BuiltInServiceSite());
+  application.CreateForm(Form3);
+  Form3->OnGrabbed = [](const std::string& path) { Form1->UploadPicture(path); };
   application.Run();
   return 0;
 }

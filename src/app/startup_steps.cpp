@@ -5,16 +5,15 @@
 #include "app/local_files.h"
 #include "app/login_file.h"
 #include "app/page_commands.h"
-#include "app/service_address.h"
 #include "app/version_check.h"
 #include "toolkit/application.h"
 #include "toolkit/message_wait.h"
 #include "toolkit/show_message.h"
 
-bool CheckVersion(TStringList& versionList) {
+bool CheckVersion(TStringList& versionList, const TServiceSite& site) {
   TVersionCheckUi ui;
   ui.ShowMessage = ShowMessage;
-  ui.OpenDownload = [] { OpenServicePage("/PondixScreenLoader.exe"); };
+  ui.OpenDownload = [download = site.Service(kDownloadPath)] { OpenInBrowser(download); };
   ui.Terminate = [] { Application->Terminate(); };
   ui.Ending = [] { return Application->TerminateRequested(); };
   // A lookup or a connect can block for seconds: the request runs on a thread
@@ -31,7 +30,7 @@ bool CheckVersion(TStringList& versionList) {
   };
   ui.Now = [] { return std::chrono::steady_clock::now(); };
   TVersionCheckSettings settings;
-  settings.VersionUrl = ServiceAddress(kVersionTextPath);
+  settings.VersionUrl = site.Service(kVersionTextPath);
   settings.VerPath = FileBesideExecutable("ver");
   return RunVersionCheck(settings, versionList, ui);
 }

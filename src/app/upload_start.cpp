@@ -1,8 +1,6 @@
 #include "app/upload_start.h"
 
 #include "app/clipboard.h"
-#include "app/main_form.h"
-#include "app/service_address.h"
 #include "app/upload_outcome.h"
 #include "upload/service_exchanges.h"
 #include "upload/upload_worker.h"
@@ -26,12 +24,12 @@ class TUploadInFlight {
 
 }  // namespace
 
-void StartUploadWorker(const std::string& path) {
-  Form1->Shared().SetImageFileName(path);
+void StartUploadWorker(const TUploadContext& context, const std::string& path) {
+  context.Shared->SetImageFileName(path);
   TOutcomePorts ports;
-  ports.Shared = Form1->SharedOwner();
+  ports.Shared = context.Shared;
   // The icon goes with the main window at exit; a balloon after that is dropped.
-  ports.ShowBalloon = [gate = Form1->TrayGate(), icon = Form1->TrayIcon1](
+  ports.ShowBalloon = [gate = context.TrayGate, icon = context.TrayIcon](
                           const std::string& title, const std::string& text, TBalloonIconKind kind,
                           std::uint8_t timeoutSeconds) {
     gate->Call([&] { icon->ShowBalloon(title, text, kind, timeoutSeconds); });
@@ -39,11 +37,11 @@ void StartUploadWorker(const std::string& path) {
   ports.CopyTextToClipboard = [](const std::string& text) { return CopyTextToClipboard(text); };
 
   TUploadJob job;
-  job.UploadUrl = ServiceAddress(kUploadPath);
-  job.Login = Form1->Shared().Login();
+  job.UploadUrl = context.UploadUrl;
+  job.Login = context.Shared->Login();
   job.FileName = path;
-  job.Report = [ports = std::move(ports), inFlight = std::make_shared<TUploadInFlight>(Form1->SharedOwner())](
+  job.Report = [ports = std::move(ports), inFlight = std::make_shared<TUploadInFlight>(context.Shared)](
                    const TUploadOutcome& outcome) { ReportUploadOutcome(ports, outcome); };
-  Form1->WatchUploadStatus();
+  if (context.WatchStatus) context.WatchStatus();
   TMyThread::Launch(std::move(job));
 }

@@ -1,10 +1,27 @@
 #pragma once
 // Starts the upload of the picture that a grab has just written.
 
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "app/shared_fields.h"
+#include "toolkit/call_gate.h"
+#include "tray/tray_icon.h"
+
+// What an upload needs of the main window, handed in by it.
+struct TUploadContext {
+  std::string UploadUrl;
+  // Shared with the main window: a worker still running at exit writes into
+  // fields that still exist, and its balloons through the closed gate go nowhere.
+  std::shared_ptr<TSharedFields> Shared;
+  std::shared_ptr<TCallGate> TrayGate;
+  TTrayIcon* TrayIcon = nullptr;
+  // Keeps the status notifier looking until the worker is done.
+  std::function<void()> WatchStatus;
+};
+
 // Keeps the path as the latest capture in the shared fields and launches one
-// worker for it, with the login, the upload address and the main window's
-// tray balloons, shared fields and the clipboard for its verdict. The status
-// notifier watches until the worker is done.
-void StartUploadWorker(const std::string& path);
+// worker for it, with the login, the upload address, the tray's balloons, the
+// shared fields and the clipboard for its verdict.
+void StartUploadWorker(const TUploadContext& context, const std::string& path);

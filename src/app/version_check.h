@@ -12,6 +12,9 @@
 #include "upload/net_http.h"
 #include "upload/service_exchanges.h"
 
+// The new program, offered when the service's version differs.
+inline constexpr char kDownloadPath[] = "/PondixScreenLoader.exe";
+
 extern const char* const kServerUnavailableText;
 extern const char* const kUpdateVersionText;
 

@@ -34,6 +34,8 @@ TMouseButton ButtonOf(UINT message) {
 
 }  // namespace
 
+TForm3* Form3 = nullptr;
+
 TForm3::TForm3(TComponent* owner)
     : TForm(owner), Label1(std::make_unique<TLabel>("Выделите область экрана", 8, 8, L"MS Sans Serif", 21)) {
   windowState_ = TWindowState::wsMaximized;

@@ -62,3 +62,7 @@ class TForm3 : public TForm {
   bool pressedSinceShown_ = false;
   bool movedSincePress_ = false;
 };
+
+// The capture overlay: created hidden by the program's entry and shown by the
+// take-screenshot command.
+extern TForm3* Form3;

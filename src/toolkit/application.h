@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -37,9 +38,10 @@ class TApplication : public TComponent {
 
   // Creates a form owned by the application; the first becomes the main form.
   // The reference is set before the form's creation handler runs.
-  template <typename Form>
-  void CreateForm(Form*& reference) {
-    auto* form = new Form(this);
+  // Further arguments go to the form's constructor after its owner.
+  template <typename Form, typename... Args>
+  void CreateForm(Form*& reference, Args&&... args) {
+    auto* form = new Form(this, std::forward<Args>(args)...);
     reference = form;
     if (mainForm_ == nullptr) mainForm_ = form;
     AfterFormCreated(form);

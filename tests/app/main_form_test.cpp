@@ -1,5 +1,5 @@
 // The main window built as the program builds it, under Wine, with a service
-// answering on the built-in address: the start-up's traces (the GET, "ver",
+// of the test's own: the start-up's traces (the GET, "ver",
 // the autostart value), its menu as the system shows it, and its hotkey and
 // minimise behaviour.
 
@@ -7,7 +7,6 @@
 
 #include "app/local_files.h"
 #include "app/main_form.h"
-#include "build_config.h"
 #include "toolkit/executable_path.h"
 #include "toolkit/text_conversion.h"
 #include "tray/tray_icon_handler.h"
@@ -19,11 +18,6 @@ std::string Caption(HMENU menu, int i) {
   wchar_t text[256] = {};
   GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
   return WideToUtf8(text);
-}
-
-std::uint16_t ServicePort() {
-  std::string host = PSL_SERVICE_HOST;
-  return static_cast<std::uint16_t>(std::stoi(host.substr(host.find(':') + 1)));
 }
 
 std::wstring RunValue(DWORD& type) {
@@ -41,11 +35,12 @@ class MainFormTest : public testing::Test {
   static void SetUpTestSuite() {
     RegisterTaskbarCreatedMessage();
     DeleteFileA(FileBesideExecutable("ver").c_str());
-    ScriptedPeer service({{"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n1.0.7"}}, ServicePort());
+    ScriptedPeer service({{"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n1.0.7"}});
     servicePort = service.Port();
     application = new TApplication();
     application->Initialize();
-    application->CreateForm(Form1);
+    application->CreateForm(Form1, TServiceSite{"http://127.0.0.1:" + std::to_string(servicePort),
+                                                "http://company.example/", "company.example"});
     if (servicePort != 0) requests = service.Requests();
   }
   static void TearDownTestSuite() {
@@ -62,7 +57,6 @@ std::uint16_t MainFormTest::servicePort = 0;
 std::vector<std::string> MainFormTest::requests;
 
 TEST_F(MainFormTest, StartUpAsksForTheVersionRecordsItAndRegistersAutostart) {
-  ASSERT_NE(servicePort, 0) << "the service port is taken";
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].rfind("GET /ver.txt HTTP/1.1\r\n", 0), 0u) << requests[0];
   TStringList ver;
