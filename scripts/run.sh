@@ -12,6 +12,10 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/config.sh"
 source "$top/scripts/wine-arch.sh"
 arch=${PSL_RUN_ARCH:-win64}
+if [ $# -gt 0 ]; then
+  echo "usage: run.sh   (settings: PSL_RUN_ARCH=win32, PSL_RUN_SECONDS=S)" >&2
+  exit 2
+fi
 
 bash "$top/scripts/setup.sh"
 if [ "$arch" = win32 ] && why=$(psl_why_no_win32); then

@@ -9,13 +9,19 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 deps="$top/build/deps"
 source "$top/scripts/wine-arch.sh"
 
+# Exactly what the scripts and tests use: the native and cross compilers
+# with their build tools, libjpeg and GoogleTest (the Windows builds compile
+# both from Debian's sources), Wine with a virtual X server and a compositor
+# (xdpyinfo for the run command, ImageMagick for screenshots), the reference
+# service's PHP, NSIS for the installers, and the tools the tests and
+# benchmarks call (curl, ss, pgrep, GNU time, zip, python3, git).
 packages=(
-  cmake g++ make ninja-build clang clang-format libclang-rt-14-dev
-  libjpeg62-turbo-dev libjpeg-turbo-progs googletest libgtest-dev libbenchmark-dev
+  cmake g++ ninja-build clang clang-format libclang-rt-14-dev git
+  libjpeg62-turbo-dev libjpeg-turbo-progs googletest libgtest-dev dpkg-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 nasm
-  wine wine64 xvfb xcompmgr xdotool x11-utils xclip imagemagick
-  php-cli curl dpkg-dev procps iproute2 nsis zip time
+  wine wine64 xvfb xcompmgr x11-utils imagemagick
+  php-cli nsis curl procps iproute2 time zip python3
 )
 
 missing_of() {
@@ -45,11 +51,20 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt_install "${missing[@]}"
 fi
 
-if psl_host_runs_i386 && [ -n "$(missing_of wine32:i386)" ]; then
+# A host whose package mirrors cannot give 32-bit Wine is remembered, so
+# that later runs do not try again: PSL_RETRY_WINE32=1 (or removing the
+# file) makes the next run try.
+no_wine32="$deps/wine32-unavailable"
+[ "${PSL_RETRY_WINE32:-0}" = 1 ] && rm -f "$no_wine32"
+if psl_host_runs_i386 && [ -n "$(missing_of wine32:i386)" ] && [ ! -f "$no_wine32" ]; then
   echo "setup: installing wine32:i386"
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-  apt_install wine32:i386 2>/dev/null ||
-    echo "setup: wine32:i386 could not be installed; the 32-bit Windows tests will be skipped" >&2
+  if ! apt_install wine32:i386 2>/dev/null; then
+    mkdir -p "$deps"
+    date -u +%Y-%m-%dT%H:%MZ >"$no_wine32"
+    echo "setup: wine32:i386 could not be installed; the 32-bit Windows tests will be skipped" \
+      "(not tried again; PSL_RETRY_WINE32=1 tries)" >&2
+  fi
 fi
 
 # Source entries mirroring the machine's binary ones, so that apt-get source

@@ -172,14 +172,17 @@ TEST(JpegReferenceTools, PslEncodeReportsFailuresAsClassAndMessage) {
     std::string errorStart;
   };
   const Case cases[] = {
+      // Each failure is one line that names the file it concerns first.
       {Quoted(dir.File("nothing.bmp")) + " " + Quoted(dir.File("x.jpg")), 1,
-       "EFOpenError: Cannot open file \"" + dir.File("nothing.bmp") + "\". "},
-      {Quoted(dir.File("text.ppm")) + " " + Quoted(dir.File("x.jpg")), 1, "EInvalidGraphic: "},
+       dir.File("nothing.bmp") + ": EFOpenError: Cannot open file \"" + dir.File("nothing.bmp") + "\". "},
+      {Quoted(dir.File("text.ppm")) + " " + Quoted(dir.File("x.jpg")), 1,
+       dir.File("text.ppm") + ": EInvalidGraphic: "},
       {Quoted(dir.File("short.ppm")) + " " + Quoted(dir.File("x.jpg")), 1,
-       "EInvalidGraphic: PPM file is truncated"},
+       dir.File("short.ppm") + ": EInvalidGraphic: PPM file is truncated\n"},
       {Quoted(dir.File("ok.ppm")) + " " + Quoted(dir.File("no/x.jpg")), 1,
-       "EFCreateError: Cannot create file \"" + dir.File("no/x.jpg") + "\". "},
-      {Quoted(dir.File("ok.ppm")), 2, "usage: "},
+       dir.File("no/x.jpg") + ": EFCreateError: Cannot create file \"" + dir.File("no/x.jpg") + "\". "},
+      // A usage error says what was wrong, then shows the usage.
+      {Quoted(dir.File("ok.ppm")), 2, "psl: encode takes an input and an output, 1 given\nusage: "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -187,6 +190,23 @@ TEST(JpegReferenceTools, PslEncodeReportsFailuresAsClassAndMessage) {
     EXPECT_EQ(r.exitCode, c.exitCode);
     EXPECT_EQ(r.errors.substr(0, c.errorStart.size()), c.errorStart) << r.errors;
   }
+}
+
+// "-" is standard input as the picture and standard output as the JPEG,
+// bytes as they are.
+TEST(JpegReferenceTools, PslEncodeReadsAndWritesTheStandardStreams) {
+  TempFolder dir{"psl-jpeg"};
+  WriteFileBytes(dir.File("in.ppm"), Ppm(GradientBitmap(37, 21)));
+  std::string psl = std::string(PSL_TOOL) + " encode ";
+  ASSERT_EQ(RunShell(dir, psl + Quoted(dir.File("in.ppm")) + " " + Quoted(dir.File("file.jpg"))).exitCode, 0);
+  CommandResult r =
+      RunShell(dir, psl + "- - < " + Quoted(dir.File("in.ppm")) + " > " + Quoted(dir.File("out.jpg")));
+  EXPECT_EQ(r.exitCode, 0) << r.errors;
+  EXPECT_EQ(ReadFileBytes(dir.File("out.jpg")), ReadFileBytes(dir.File("file.jpg")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("-")));
+  r = RunShell(dir, psl + "- " + Quoted(dir.File("x.jpg")) + " < /dev/null");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.errors.rfind("standard input: EInvalidGraphic: ", 0), 0u) << r.errors;
 }
 
 // A picture JPEG cannot hold (wider than 65535), written over an earlier
@@ -202,7 +222,7 @@ TEST(JpegReferenceTools, PslEncodeReplacesAnOutputOnlyWithAWholePicture) {
   CommandResult r = RunShell(dir, std::string(PSL_TOOL) + " encode " + Quoted(dir.File("wide.ppm")) + " " +
                                       Quoted(dir.File("out.jpg")));
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.errors.rfind("EJPEG: JPEG error #", 0), 0u) << r.errors;
+  EXPECT_EQ(r.errors.rfind(dir.File("out.jpg") + ": EJPEG: JPEG error #", 0), 0u) << r.errors;
   EXPECT_EQ(ReadFileBytes(dir.File("out.jpg")),
             std::vector<std::uint8_t>({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
   EXPECT_FALSE(std::filesystem::exists(dir.File("out.jpg.part")));

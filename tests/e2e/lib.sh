@@ -48,6 +48,10 @@ finish() {
 }
 tip_count() { driver tips | grep -cxF "$1"; }
 no_tip() { [ "$(tip_count "$1")" = 0 ]; }
+# The icon with this tip is gone from the virtual desktop's tray. Explorer may
+# keep the tip of an icon that went while its desktop stays open; the taskbar
+# hides once no icon is left (the unit tests see the removal request itself).
+icon_gone() { no_tip "$1" || ! driver visible Shell_TrayWnd >/dev/null; }
 
 # new_work NAME: sets $work to a fresh folder under the build for this run's
 # files (program copy, service storage, current directory). It goes when the

@@ -125,7 +125,7 @@ check "status 404: no autostart value" no_autostart_value
 check "status 404: ver untouched" test "$(stat -c %Y "$ver")" = "$(date -d '2020-01-01 00:00' +%s)"
 # Explorer asked for its tooltips while it drops an icon can keep the tip.
 sleep 2
-check "status 404: the icon is gone" wait_until 10 no_tip "$tip"
+check "status 404: the icon is gone" wait_until 10 icon_gone "$tip"
 rm "$work/service/statuses.txt"
 
 # An empty "ver": the list-index failure in the standard error box, no later step.

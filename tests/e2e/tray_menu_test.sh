@@ -104,5 +104,5 @@ choose $VK_DOWN $VK_DOWN $VK_DOWN $VK_DOWN $VK_DOWN $VK_RETURN
 check "\"Выход\" ends the process" wait_until 10 bash -c "! kill -0 $pid 2>/dev/null"
 check "Alt+S is free for another program" driver hotkey-free
 sleep 2
-check "the icon is removed" wait_until 10 no_tip "$tip"
+check "the icon is removed" wait_until 10 icon_gone "$tip"
 finish

@@ -23,7 +23,7 @@ check "process ends" wait_until 15 bash -c "! kill -0 $pid 2>/dev/null"
 # Asking explorer for its tooltips while it drops the icon of an ending
 # process has been seen to leave the tooltip behind: give it a moment first.
 sleep 2
-check "icon removed" wait_until 10 no_tip "$tip"
+check "icon removed" wait_until 10 icon_gone "$tip"
 
 # The window is on screen only until it is first activated, so what is
 # checked afterwards is that it was maximised, and where the program went.

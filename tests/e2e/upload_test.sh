@@ -42,7 +42,7 @@ clipboard_is_link() { driver clipboard | grep -qE "^http://$PSL_TEST_SERVICE_HOS
 start=$(date +%s.%N)
 check "grab made" grab 300 200 557 391
 check "the link lands on the clipboard" wait_until 15 clipboard_is_link
-echo "release to link: $(echo "$(date +%s.%N) - $start" | bc) s (including the driver's drag)"
+echo "release to link: $(awk "BEGIN { print $(date +%s.%N) - $start }") s (including the driver's drag)"
 link=$(driver clipboard)
 echo "link: $link"
 file=$(stored | head -n1)

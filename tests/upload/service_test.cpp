@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "scripted_peer.h"
+#include "build_config.h"
 #include "upload/net_http.h"
 #include "upload/net_post_form.h"
 
@@ -158,18 +159,20 @@ TEST_F(ReferenceService, ToolPrintsTheLinkTheRefusalOrTheFailure) {
   EXPECT_EQ(Tool("upload 777.jpg --login-file config.pl --host " + Host(), out, err), 0) << err;
   name = out.substr(12 + Host().size(), out.size() - 13 - Host().size());
   EXPECT_EQ(ReadFile(Storage() / (name + ".login")), "\xC8\xE2\xE0\xED ");
+  // Each failure is one line that names the file or host it concerns first.
   EXPECT_EQ(Tool("upload 777.jpg --login-file none.pl --host " + Host(), out, err), 1);
-  EXPECT_EQ(err.rfind("EFOpenError: Cannot open file \"", 0), 0u) << err;
+  EXPECT_EQ(err.rfind("none.pl: EFOpenError: Cannot open file \"", 0), 0u) << err;
 
   EXPECT_EQ(Tool("upload bad.jpg --host " + Host(), out, err), 3);
   EXPECT_EQ(out, "");
   EXPECT_EQ(err, "error");
 
   EXPECT_EQ(Tool("upload missing.jpg --host " + Host(), out, err), 1);
-  EXPECT_EQ(err.rfind("EFOpenError: Cannot open file \"", 0), 0u) << err;
+  EXPECT_EQ(err.rfind("missing.jpg: EFOpenError: Cannot open file \"", 0), 0u) << err;
 
-  EXPECT_EQ(Tool("upload 777.jpg --host 127.0.0.1:" + std::to_string(UnusedLoopbackPort()), out, err), 1);
-  EXPECT_EQ(err, "ENetSocketError: Socket Error # 10061 Connection refused.\n");
+  const std::string refusing = "127.0.0.1:" + std::to_string(UnusedLoopbackPort());
+  EXPECT_EQ(Tool("upload 777.jpg --host " + refusing, out, err), 1);
+  EXPECT_EQ(err, refusing + ": ENetSocketError: Socket Error # 10061 Connection refused.\n");
 
   // A verdict the connection cut short is no verdict: a failure, never a refusal.
   const std::string cutReplies[] = {"HTTP/1.1 200 OK\r\nContent-Length: 40\r\n\r\ngood:http://x/1.jpg",
@@ -178,7 +181,10 @@ TEST_F(ReferenceService, ToolPrintsTheLinkTheRefusalOrTheFailure) {
     ScriptedPeer peer({{cut}});
     EXPECT_EQ(Tool("upload 777.jpg --host 127.0.0.1:" + std::to_string(peer.Port()), out, err), 1) << cut;
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err.rfind("ENetReplyIncomplete: Reply cut short: ", 0), 0u) << err;
+    EXPECT_EQ(
+        err.rfind("127.0.0.1:" + std::to_string(peer.Port()) + ": ENetReplyIncomplete: Reply cut short: ", 0),
+        0u)
+        << err;
   }
 
   WriteFile(Storage() / "ver.txt", "3.0");
@@ -186,11 +192,31 @@ TEST_F(ReferenceService, ToolPrintsTheLinkTheRefusalOrTheFailure) {
   EXPECT_EQ(out, "3.0");
   fs::remove(Storage() / "ver.txt");
 
-  for (const char* usage : {"upload", "upload a b", "upload a --host", "version extra", "version --login x",
-                            "upload a --login x --login-file y"}) {
+  // A usage error says first what was wrong, then shows the usage.
+  const std::pair<const char*, const char*> usages[] = {
+      {"upload", "upload takes one file, 0 given"},
+      {"upload a b", "upload takes one file, 2 given"},
+      {"upload a --host", "--host needs a value"},
+      {"version extra", "version takes no file"},
+      {"version --login x", "unknown option --login"},
+      {"upload a --login x --login-file y", "--login and --login-file exclude each other"},
+      {"shoot", "unknown command \"shoot\""},
+      {"", "no command given"},
+  };
+  for (auto [usage, problem] : usages) {
     EXPECT_EQ(Tool(usage, out, err), 2) << usage;
-    EXPECT_EQ(err.rfind("usage:", 0), 0u) << usage;
+    EXPECT_EQ(err.rfind(std::string("psl: ") + problem + "\nusage: psl ", 0), 0u) << err;
+    EXPECT_EQ(out, "");
   }
+  // Asked for, the usage and the version go to standard output.
+  for (const char* help : {"--help", "-h"}) {
+    EXPECT_EQ(Tool(help, out, err), 0) << help;
+    EXPECT_EQ(out.rfind("usage: psl ", 0), 0u) << out;
+    EXPECT_NE(out.find("exit codes: 0 done, 1 failed"), std::string::npos);
+    EXPECT_EQ(err, "");
+  }
+  EXPECT_EQ(Tool("--version", out, err), 0);
+  EXPECT_EQ(out, std::string("psl ") + PSL_VERSION + "\n");
 }
 
 TEST(PlainHttp10Server, BodyEndsWithTheClose) {

@@ -1,6 +1,8 @@
 #include "command_line.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #include <shellapi.h>
 
@@ -18,10 +20,17 @@ Args CommandLineArgs(int, char**) {
 
 std::string FileNameArg(const std::string& arg) { return WideToAnsi(Utf8ToWide(arg)); }
 
+void SetBinary(std::FILE* stream) {
+  std::fflush(stream);
+  _setmode(_fileno(stream), _O_BINARY);
+}
+
 #else
 
 Args CommandLineArgs(int argc, char** argv) { return Args(argv + (argc > 0 ? 1 : 0), argv + argc); }
 
 std::string FileNameArg(const std::string& arg) { return arg; }
+
+void SetBinary(std::FILE*) {}
 
 #endif

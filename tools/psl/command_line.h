@@ -4,6 +4,8 @@
 // Western one), and the service takes UTF-8. File names go to the program's
 // file calls, which take the ANSI code page, as they always have.
 
+#include <cstdio>
+
 #include "commands.h"
 
 // Every argument after the program's name.
@@ -11,3 +13,6 @@ Args CommandLineArgs(int argc, char** argv);
 
 // An argument, as the file calls take a name.
 std::string FileNameArg(const std::string& arg);
+
+// Bytes in and out as they are: no newline translation on Windows.
+void SetBinary(std::FILE* stream);

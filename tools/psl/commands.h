@@ -1,10 +1,12 @@
 #pragma once
-// Subcommands of the psl tool. Each returns the process exit code:
-// 0 success, 1 failure (reported as "ClassName: message"), 2 bad usage,
-// 3 the service refused the upload.
+// Subcommands of the psl tool. Each returns the process exit code (the
+// usage text lists them): 0 success, 1 failure, 2 bad usage, 3 the service
+// refused the upload.
 
 #include <string>
 #include <vector>
+
+#include "toolkit/exceptions.h"
 
 using Args = std::vector<std::string>;
 
@@ -17,5 +19,8 @@ int RunVersionCommand(const Args& args);
 int RunUploadCommand(const Args& args);
 int RunEncodeCommand(const Args& args);
 
-// Prints the usage text on standard error and returns kExitUsage.
-int UsageError();
+// What was wrong, then the usage text, on standard error; returns kExitUsage.
+int UsageError(const std::string& problem);
+// One line on standard error, "SUBJECT: ClassName: message", naming the file
+// or host the failure concerns; returns kExitFailure.
+int ReportFailure(const std::string& subject, const Exception& e);

@@ -4,33 +4,61 @@
 #include <cstdio>
 #include <exception>
 
+#include "build_config.h"
 #include "command_line.h"
 #include "commands.h"
 #include "toolkit/exceptions.h"
 
-int UsageError() {
-  std::fputs(
-      "usage: psl version [--host HOST[:PORT]]\n"
-      "       psl upload FILE [--login TEXT | --login-file FILE] [--host HOST[:PORT]]\n"
-      "       psl encode IN.bmp|IN.ppm OUT.jpg\n",
-      stderr);
+namespace {
+
+constexpr char kUsage[] =
+    "usage: psl version [--host [http://]HOST[:PORT]]\n"
+    "       psl upload FILE [--login TEXT | --login-file FILE] [--host [http://]HOST[:PORT]]\n"
+    "       psl encode IN.bmp|IN.ppm|- OUT.jpg|-\n"
+    "       psl --help | --version\n"
+    "\n"
+    "  version  prints the service's version text\n"
+    "  upload   posts a picture as the program does and prints the link\n"
+    "  encode   writes a picture as the program's JPEG (\"-\": standard input or output)\n"
+    "  The host is the one built in unless --host names another.\n"
+    "\n"
+    "exit codes: 0 done, 1 failed (one line on standard error names the file or\n"
+    "host), 2 bad usage, 3 the service refused the upload (its reply on standard error)\n";
+
+}  // namespace
+
+int UsageError(const std::string& problem) {
+  std::fprintf(stderr, "psl: %s\n%s", problem.c_str(), kUsage);
   return kExitUsage;
+}
+
+int ReportFailure(const std::string& subject, const Exception& e) {
+  std::fprintf(stderr, "%s: %s\n", subject.c_str(), DescribeException(e).c_str());
+  return kExitFailure;
 }
 
 int main(int argc, char** argv) {
   Args args = CommandLineArgs(argc, argv);
-  if (args.empty()) return UsageError();
+  if (args.empty()) return UsageError("no command given");
   std::string command = args.front();
   args.erase(args.begin());
+  if (command == "--help" || command == "-h") {
+    std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  if (command == "--version") {
+    std::printf("psl %s\n", PSL_VERSION);
+    return kExitOk;
+  }
   try {
     if (command == "version") return RunVersionCommand(args);
     if (command == "upload") return RunUploadCommand(args);
     if (command == "encode") return RunEncodeCommand(args);
-    return UsageError();
+    return UsageError("unknown command \"" + command + "\"");
   } catch (const Exception& e) {
-    std::fprintf(stderr, "%s\n", DescribeException(e).c_str());
+    return ReportFailure("psl " + command, e);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "Exception: %s\n", e.what());
+    std::fprintf(stderr, "psl %s: %s\n", command.c_str(), e.what());
   }
   return kExitFailure;
 }

@@ -14,11 +14,6 @@
 #include "upload/service_exchanges.h"
 #include "upload/upload_exchange.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 namespace {
 
 struct Options {
@@ -28,25 +23,26 @@ struct Options {
   std::vector<std::string> positional;
 };
 
-// False on an unknown option, one without its value, or both logins.
-bool ParseOptions(const Args& args, bool acceptLogin, Options& options) {
+// What is wrong with the options, or nothing: an unknown option, one without
+// its value, both logins, an empty host.
+std::string ParseOptions(const Args& args, bool acceptLogin, Options& options) {
   bool loginGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--host" || (acceptLogin && (arg == "--login" || arg == "--login-file"))) {
-      if (i + 1 >= args.size()) return false;
+      if (i + 1 >= args.size()) return arg + " needs a value";
       if (arg != "--host") {
-        if (loginGiven) return false;
+        if (loginGiven) return "--login and --login-file exclude each other";
         loginGiven = true;
       }
       (arg == "--host" ? options.host : arg == "--login" ? options.login : options.loginFile) = args[++i];
     } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
-      return false;
+      return "unknown option " + arg;
     } else {
       options.positional.push_back(arg);
     }
   }
-  return !options.host.empty();
+  return options.host.empty() ? "the host is empty" : "";
 }
 
 // The first line of the file, bytes as they are, as the program takes its
@@ -58,44 +54,52 @@ std::string LoginFromFile(const std::string& path) {
   return lines.Strings(0);
 }
 
-// Replies are bytes: no newline translation on Windows.
 void WriteBytes(std::FILE* to, const std::string& bytes) {
-#ifdef _WIN32
-  std::fflush(to);
-  _setmode(_fileno(to), _O_BINARY);
-#endif
+  SetBinary(to);
   std::fwrite(bytes.data(), 1, bytes.size(), to);
   std::fflush(to);
-}
-
-int ReportFailure(const Exception& e) {
-  std::fprintf(stderr, "%s\n", DescribeException(e).c_str());
-  return kExitFailure;
 }
 
 }  // namespace
 
 int RunVersionCommand(const Args& args) {
   Options options;
-  if (!ParseOptions(args, false, options) || !options.positional.empty()) return UsageError();
+  std::string problem = ParseOptions(args, false, options);
+  if (problem.empty() && !options.positional.empty()) problem = "version takes no file";
+  if (!problem.empty()) return UsageError(problem);
   try {
     TNetHTTP client;
     client.ExchangeTimeout = kVersionExchangeTimeout;  // as the program's start-up
     WriteBytes(stdout, client.HttpGetText("http://" + options.host + kVersionTextPath));
     return kExitOk;
   } catch (const Exception& e) {
-    return ReportFailure(e);
+    return ReportFailure(options.host, e);
   }
 }
 
 int RunUploadCommand(const Args& args) {
   Options options;
-  if (!ParseOptions(args, true, options) || options.positional.size() != 1) return UsageError();
+  std::string problem = ParseOptions(args, true, options);
+  if (problem.empty() && options.positional.size() != 1)
+    problem = "upload takes one file, " + std::to_string(options.positional.size()) + " given";
+  if (!problem.empty()) return UsageError(problem);
+  std::string login = options.login;
+  if (!options.loginFile.empty()) {
+    try {
+      login = LoginFromFile(FileNameArg(options.loginFile));
+    } catch (const Exception& e) {
+      return ReportFailure(options.loginFile, e);
+    }
+  }
+  const std::string& file = options.positional[0];
   try {
-    std::string login =
-        options.loginFile.empty() ? options.login : LoginFromFile(FileNameArg(options.loginFile));
-    TUploadOutcome outcome =
-        PostPicture("http://" + options.host + kUploadPath, login, FileNameArg(options.positional[0]));
+    // The file first, so that a missing one is told as such, not as the host's.
+    TFileStream::OpenRead(FileNameArg(file));
+  } catch (const Exception& e) {
+    return ReportFailure(file, e);
+  }
+  try {
+    TUploadOutcome outcome = PostPicture("http://" + options.host + kUploadPath, login, FileNameArg(file));
     if (outcome.Kind != TUploadOutcome::TKind::Linked) {
       WriteBytes(stderr, outcome.Text);
       return kExitRefused;
@@ -103,6 +107,6 @@ int RunUploadCommand(const Args& args) {
     WriteBytes(stdout, outcome.Text + "\n");
     return kExitOk;
   } catch (const Exception& e) {
-    return ReportFailure(e);
+    return ReportFailure(options.host, e);
   }
 }
