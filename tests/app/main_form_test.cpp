@@ -8,17 +8,10 @@
 #include "app/local_files.h"
 #include "app/main_form.h"
 #include "toolkit/executable_path.h"
-#include "toolkit/text_conversion.h"
 #include "tray/tray_icon_handler.h"
 #include "upload/scripted_peer.h"
 
 namespace {
-
-std::string Caption(HMENU menu, int i) {
-  wchar_t text[256] = {};
-  GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
-  return WideToUtf8(text);
-}
 
 std::wstring RunValue(DWORD& type) {
   wchar_t data[1024] = {};
@@ -67,19 +60,15 @@ TEST_F(MainFormTest, StartUpAsksForTheVersionRecordsItAndRegistersAutostart) {
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
 }
 
-TEST_F(MainFormTest, MenuShowsItsItemsInOrderWithTheHiddenOnesLeftOut) {
+// The captions as drawn are the tray menu test's; here, what the system's
+// menu is built from.
+TEST_F(MainFormTest, MenuIsBuiltWithoutTheHiddenItemAndWithThePagesBeneathOne) {
   std::vector<TMenuItem*> commands;
   UniqueMenu menu(Form1->PopupMenu1->BuildMenu(commands));
-  std::vector<std::string> top;
-  for (int i = 0; i < GetMenuItemCount(menu.get()); ++i) top.push_back(Caption(menu.get(), i));
-  EXPECT_EQ(top, (std::vector<std::string>{"Сделать скриншот Alt+S ", "Перейти в ", "О программе",
-                                           "company.example", "Выход"}));
+  EXPECT_EQ(GetMenuItemCount(menu.get()), 5);
   HMENU pages = GetSubMenu(menu.get(), 1);
   ASSERT_NE(pages, nullptr);
-  std::vector<std::string> sub;
-  for (int i = 0; i < GetMenuItemCount(pages); ++i) sub.push_back(Caption(pages, i));
-  EXPECT_EQ(sub,
-            (std::vector<std::string>{"Кабинет Pondix", "Историю скриншотов", "Заказ рекламы", "Лотерею"}));
+  EXPECT_EQ(GetMenuItemCount(pages), 4);
   EXPECT_EQ(GetMenuDefaultItem(menu.get(), TRUE, 0), static_cast<UINT>(-1)) << "no default item";
   EXPECT_EQ(commands.size(), 8u);
 

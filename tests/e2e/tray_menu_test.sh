@@ -15,7 +15,8 @@ new_work tray-menu
 private_copy "$work/app" >/dev/null
 start_service "$work/service"
 cd "$work/app"
-wine PondixScreenLoader.exe &
+# Wine's menu trace names each item as it draws it: the menu as the user sees it.
+WINEDEBUG=-all,+menu wine PondixScreenLoader.exe 2>"$work/menu.log" &
 check "icon in the tray" driver wait-tip "$tip" 30
 sleep 1
 
@@ -66,7 +67,29 @@ at_cursor() {
   [ "$left" -le $icon_x ] && [ $icon_x -le "$right" ] && [ "$bottom" -le $icon_y ] && [ $((icon_y - bottom)) -le 20 ]
 }
 check "the menu opens at the cursor" at_cursor
-driver keys $VK_ESCAPE
+# drawn FROM [SKIP]: the captions of the items drawn since line FROM of the
+# log, in order of first drawing, without those in the "|" list SKIP.
+drawn() {
+  tail -n +"$1" "$work/menu.log" | python3 -c '
+import re, sys
+skip = sys.argv[1].split("|") if len(sys.argv) > 1 else []
+seen = []
+for line in sys.stdin:
+    m = re.search(r"draw_menu_item \{ ID=\w+, (?:Sub=\w+, )?(?:fType=\w+, )?Text=L\"(.*)\"", line)
+    if m:
+        text = re.sub(r"\\([0-9a-f]{4})", lambda d: chr(int(d.group(1), 16)), m.group(1))
+        if text not in seen and text not in skip:
+            seen.append(text)
+print("|".join(seen))' "${2:-}"
+}
+top_items="Сделать скриншот Alt+S |Перейти в |О программе|$PSL_TEST_COMPANY_SITE|Выход"
+top_shown() { [ "$(drawn 1)" = "$top_items" ]; }
+check "the menu shows its items in order, the hidden one left out" wait_until 5 top_shown
+from=$(($(wc -l <"$work/menu.log") + 1))
+driver keys $VK_DOWN $VK_DOWN $VK_RIGHT
+pages_shown() { [ "$(drawn "$from" "$top_items")" = "Кабинет Pondix|Историю скриншотов|Заказ рекламы|Лотерею" ]; }
+check "\"Перейти в \" shows the four pages" wait_until 5 pages_shown
+driver keys $VK_ESCAPE $VK_ESCAPE
 sleep 1
 
 # The pages: "Перейти в " (second item) holds four, then "О программе" and the company site.
