@@ -157,7 +157,8 @@ int main(int argc, char** argv) {
     {
       TNetMultiPartFormDataStream form;
       form.AddValueField("login", "bench");
-      form.AddFilePart("pic", picture.string(), "image/pjpeg");
+      // Named as psl names it: without its folders.
+      form.AddFilePart("pic", picture.string(), "image/pjpeg", picture.filename().string());
       contentType = form.FormContentType();
       std::ofstream out(body, std::ios::binary);
       std::vector<char> piece(32768);
