@@ -10,8 +10,8 @@
 
 int UsageError() {
   std::fputs(
-      "usage: psl version [--host HOST[:PORT]]\n"
-      "       psl upload FILE [--login TEXT | --login-file FILE] [--host HOST[:PORT]]\n"
+      "usage: psl version [--host [http[s]://]HOST[:PORT]]\n"
+      "       psl upload FILE [--login TEXT | --login-file FILE] [--host [http[s]://]HOST[:PORT]]\n"
       "       psl encode IN.bmp|IN.ppm OUT.jpg\n",
       stderr);
   return kExitUsage;

@@ -11,6 +11,7 @@
 #include "toolkit/file_stream.h"
 #include "toolkit/string_list.h"
 #include "upload/net_http.h"
+#include "upload/net_site.h"
 #include "upload/service_exchanges.h"
 #include "upload/upload_exchange.h"
 
@@ -22,13 +23,16 @@
 namespace {
 
 struct Options {
+  // A host given without a scheme is plain HTTP, whatever the built-in one says.
   std::string host = PSL_SERVICE_HOST;
+  TNetSite site;
   std::string login;
   std::string loginFile;
   std::vector<std::string> positional;
 };
 
-// False on an unknown option, one without its value, or both logins.
+// False on an unknown option, one without its value, both logins, or a host
+// that is no site.
 bool ParseOptions(const Args& args, bool acceptLogin, Options& options) {
   bool loginGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -46,7 +50,10 @@ bool ParseOptions(const Args& args, bool acceptLogin, Options& options) {
       options.positional.push_back(arg);
     }
   }
-  return !options.host.empty();
+  std::optional<TNetSite> site = ParseSite(options.host);
+  if (!site) return false;
+  options.site = *site;
+  return true;
 }
 
 // The first line of the file, bytes as they are, as the program takes its
@@ -81,7 +88,7 @@ int RunVersionCommand(const Args& args) {
   try {
     TNetHTTP client;
     client.ExchangeTimeout = kVersionExchangeTimeout;  // as the program's start-up
-    WriteBytes(stdout, client.HttpGetText("http://" + options.host + kVersionTextPath));
+    WriteBytes(stdout, client.HttpGetText(options.site.Url(kVersionTextPath)));
     return kExitOk;
   } catch (const Exception& e) {
     return ReportFailure(e);
@@ -95,7 +102,7 @@ int RunUploadCommand(const Args& args) {
     std::string login =
         options.loginFile.empty() ? options.login : LoginFromFile(FileNameArg(options.loginFile));
     TUploadOutcome outcome =
-        PostPicture("http://" + options.host + kUploadPath, login, FileNameArg(options.positional[0]));
+        PostPicture(options.site.Url(kUploadPath), login, FileNameArg(options.positional[0]));
     if (outcome.Kind != TUploadOutcome::TKind::Linked) {
       WriteBytes(stderr, outcome.Text);
       return kExitRefused;
