@@ -16,6 +16,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 nasm
   wine wine64 xvfb xcompmgr xdotool x11-utils xclip imagemagick
   php-cli curl dpkg-dev procps iproute2 nsis zip time
+  libssl-dev openssl nginx-light libnginx-mod-stream
 )
 
 missing_of() {
