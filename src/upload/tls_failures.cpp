@@ -17,9 +17,7 @@ const char* Text(TTLSFailure failure) {
     case TTLSFailure::kBadCertificate:
       return "the certificate is not valid";
     case TTLSFailure::kOldProtocol:
-      return "the server offers only protocol versions older than TLS 1.2";
-    case TTLSFailure::kNoCommonVersion:
-      return "the server accepts none of the protocol versions offered (TLS 1.2 and newer)";
+      return "the server has no protocol version in common with this system (TLS 1.2 or newer)";
     case TTLSFailure::kRefused:
       return "the server refused the handshake";
     case TTLSFailure::kNotTLS:
@@ -69,7 +67,7 @@ bool JudgeServerFirstBytes(const unsigned char* bytes, std::size_t size, TTLSFai
   }
   // An alert record: type, version (2), length (2), level, description.
   if (bytes[0] == kAlert && size >= 7) {
-    failure = bytes[6] == kProtocolVersionAlert ? TTLSFailure::kNoCommonVersion : TTLSFailure::kRefused;
+    failure = bytes[6] == kProtocolVersionAlert ? TTLSFailure::kOldProtocol : TTLSFailure::kRefused;
     if (failure == TTLSFailure::kRefused) detail = "alert " + std::to_string(bytes[6]);
     return true;
   }

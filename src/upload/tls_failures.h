@@ -12,8 +12,7 @@ enum class TTLSFailure {
   kExpired,          // outside its validity period
   kRevoked,          // its issuer says it is revoked
   kBadCertificate,   // any other fault of the certificate or its chain
-  kOldProtocol,      // the server speaks only versions older than TLS 1.2
-  kNoCommonVersion,  // the server refused every version offered
+  kOldProtocol,      // no version of TLS 1.2 or newer that both sides speak
   kRefused,          // the server ended the handshake with an alert
   kNotTLS,           // the server answered with bytes that are no TLS
   kClosed,           // the server closed the connection during the handshake

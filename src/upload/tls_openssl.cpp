@@ -53,9 +53,8 @@ TTLSFailure RecordFailure(int reason, TTLSFailure otherwise) {
   switch (reason) {
     case SSL_R_UNSUPPORTED_PROTOCOL:
     case SSL_R_VERSION_TOO_LOW:
-      return TTLSFailure::kOldProtocol;
     case SSL_R_TLSV1_ALERT_PROTOCOL_VERSION:
-      return TTLSFailure::kNoCommonVersion;
+      return TTLSFailure::kOldProtocol;
     case SSL_R_WRONG_VERSION_NUMBER:
     case SSL_R_HTTP_REQUEST:
       return TTLSFailure::kNotTLS;

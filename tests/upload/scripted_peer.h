@@ -19,6 +19,9 @@ struct PeerExchange {
   // client lets go or the peer is destroyed (20 s at most).
   std::string repeat{};
   int pauseMs = 0;
+  // Reply to the first bytes that arrive, whatever they are (a TLS hello),
+  // rather than to a whole request.
+  bool atOnce = false;
 };
 
 class ScriptedPeer {
@@ -37,7 +40,7 @@ class ScriptedPeer {
 
  private:
   void Run();
-  bool ReadRequest(std::intptr_t connection, std::string& request);
+  bool ReadRequest(std::intptr_t connection, std::string& request, bool atOnce);
   bool WaitReadable(std::intptr_t s);
 
   std::vector<PeerExchange> script_;
