@@ -1,6 +1,7 @@
-// TLS with OpenSSL, the system's library off Windows. OpenSSL reads and writes
-// memory buffers only; this file moves their bytes through the transport, so
-// no callback of ours runs inside OpenSSL and every wait is the transport's.
+// TLS with OpenSSL, the system's library off Windows. OpenSSL reads from a
+// memory buffer that this file fills from the transport, and writes its
+// records straight to the transport through a small BIO (a copy less than a
+// memory buffer, which matters at 100 MiB); every wait is the transport's.
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -9,6 +10,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <exception>
+#include <utility>
 
 #include "upload/net_socket.h"
 #include "upload/net_tls_stream.h"
@@ -93,15 +96,16 @@ class TNetTLSStream::TEngine {
     ssl_.reset(SSL_new(context_.get()));
     if (!ssl_) RaiseTLSFailure(TTLSFailure::kLibraryMissing, "SSL_new");
     BIO* in = BIO_new(BIO_s_mem());
-    BIO* out = BIO_new(BIO_s_mem());
+    BIO* out = TransportBioMethod() != nullptr ? BIO_new(TransportBioMethod()) : nullptr;
     if (in == nullptr || out == nullptr) {
       BIO_free(in);
       BIO_free(out);
       RaiseTLSFailure(TTLSFailure::kLibraryMissing, "BIO_new");
     }
+    BIO_set_data(out, this);
+    BIO_set_init(out, 1);
     SSL_set_bio(ssl_.get(), in, out);  // the session owns both from here
     in_ = in;
-    out_ = out;
 
     // An address is checked against the certificate's addresses and goes
     // without SNI, which carries names only.
@@ -124,8 +128,8 @@ class TNetTLSStream::TEngine {
       int piece = static_cast<int>(std::min<std::size_t>(size, kSendPiece));
       ERR_clear_error();
       int n = SSL_write(ssl_.get(), data, piece);
+      RethrowTransportFailure();
       if (n <= 0) RaiseRecordFailure(n, TTLSFailure::kBrokenRecord);
-      Flush();
       data += n;
       size -= static_cast<std::size_t>(n);
     }
@@ -136,11 +140,11 @@ class TNetTLSStream::TEngine {
     for (;;) {
       ERR_clear_error();
       int n = SSL_read(ssl_.get(), buffer, want);
+      RethrowTransportFailure();  // an answer to a key update that could not go
       if (n > 0) return static_cast<std::size_t>(n);
       int error = SSL_get_error(ssl_.get(), n);
       if (error == SSL_ERROR_ZERO_RETURN) return 0;
       if (error != SSL_ERROR_WANT_READ) RaiseRecordFailure(n, TTLSFailure::kBrokenRecord);
-      Flush();  // an answer to a key update
       if (!Feed()) return 0;
     }
   }
@@ -153,12 +157,9 @@ class TNetTLSStream::TEngine {
     for (;;) {
       ERR_clear_error();
       int rc = SSL_connect(ssl_.get());
-      if (rc == 1) {
-        Flush();
-        return;
-      }
+      RethrowTransportFailure();
+      if (rc == 1) return;
       if (SSL_get_error(ssl_.get(), rc) != SSL_ERROR_WANT_READ) RaiseHandshakeFailure(rc);
-      Flush();
       if (!Feed()) {
         RaiseByFirstBytes();
         RaiseTLSFailure(TTLSFailure::kClosed);
@@ -166,14 +167,38 @@ class TNetTLSStream::TEngine {
     }
   }
 
-  // The bytes OpenSSL wrote, sent on.
-  void Flush() {
-    char piece[16384];
-    for (;;) {
-      int n = BIO_read(out_, piece, sizeof piece);
-      if (n <= 0) return;
-      transport_->SendAll(piece, static_cast<std::size_t>(n));
+  // The write BIO: OpenSSL's records go to the transport from inside
+  // OpenSSL, so what the transport raises is kept here and raised again once
+  // OpenSSL has returned.
+  static int TransportWrite(BIO* bio, const char* data, int size) {
+    return static_cast<TEngine*>(BIO_get_data(bio))->Write(data, size);
+  }
+  static long TransportControl(BIO*, int command, long, void*) { return command == BIO_CTRL_FLUSH ? 1 : 0; }
+  static const BIO_METHOD* TransportBioMethod() {
+    static BIO_METHOD* method = [] {
+      BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "psl transport");
+      if (m != nullptr) {
+        BIO_meth_set_write(m, TransportWrite);
+        BIO_meth_set_ctrl(m, TransportControl);
+      }
+      return m;
+    }();
+    return method;
+  }
+
+  int Write(const char* data, int size) noexcept {
+    if (transportFailure_) return -1;
+    try {
+      transport_->SendAll(data, static_cast<std::size_t>(size));
+      return size;
+    } catch (...) {
+      transportFailure_ = std::current_exception();
+      return -1;
     }
+  }
+
+  void RethrowTransportFailure() {
+    if (transportFailure_) std::rethrow_exception(std::exchange(transportFailure_, nullptr));
   }
 
   // One read from the transport handed to OpenSSL; false when the peer closed.
@@ -222,8 +247,8 @@ class TNetTLSStream::TEngine {
   std::unique_ptr<TNetConnection> transport_;
   UniqueContext context_;
   UniqueSsl ssl_;
-  BIO* in_ = nullptr;   // owned by ssl_
-  BIO* out_ = nullptr;  // owned by ssl_
+  BIO* in_ = nullptr;  // owned by ssl_
+  std::exception_ptr transportFailure_;
   unsigned char firstBytes_[16] = {};
   std::size_t firstBytesKept_ = 0;
 };
