@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdint>
 #include <exception>
+#include <mutex>
 #include <utility>
 
 #include "upload/net_socket.h"
@@ -79,21 +80,34 @@ TTLSFailure RecordFailure(int reason, TTLSFailure otherwise) {
   }
 }
 
+// One client context for the process: the system's roots are read once,
+// not at every connection. Each connection holds a reference of its own; the
+// context itself stays to the end, as freeing it after OpenSSL's own clean-up
+// at exit would be a fault.
+SSL_CTX* SharedContext() {
+  static std::mutex lock;
+  static SSL_CTX* context = nullptr;
+  std::lock_guard<std::mutex> guard(lock);
+  if (context != nullptr) return context;
+  UniqueContext made(SSL_CTX_new(TLS_client_method()));
+  if (!made) RaiseTLSFailure(TTLSFailure::kLibraryMissing, "SSL_CTX_new");
+  SSL_CTX_set_min_proto_version(made.get(), TLS1_2_VERSION);
+  // A renegotiation would have a write wait for a read.
+  SSL_CTX_set_options(made.get(), SSL_OP_NO_RENEGOTIATION);
+  SSL_CTX_set_verify(made.get(), SSL_VERIFY_PEER, nullptr);
+  if (SSL_CTX_set_default_verify_paths(made.get()) != 1)
+    RaiseTLSFailure(TTLSFailure::kLibraryMissing, "no trusted roots");
+  context = made.release();
+  return context;
+}
+
 }  // namespace
 
 class TNetTLSStream::TEngine {
  public:
   TEngine(std::unique_ptr<TNetConnection> transport, const std::string& host)
       : transport_(std::move(transport)) {
-    context_.reset(SSL_CTX_new(TLS_client_method()));
-    if (!context_) RaiseTLSFailure(TTLSFailure::kLibraryMissing, "SSL_CTX_new");
-    SSL_CTX_set_min_proto_version(context_.get(), TLS1_2_VERSION);
-    // A renegotiation would have a write wait for a read.
-    SSL_CTX_set_options(context_.get(), SSL_OP_NO_RENEGOTIATION);
-    SSL_CTX_set_verify(context_.get(), SSL_VERIFY_PEER, nullptr);
-    if (SSL_CTX_set_default_verify_paths(context_.get()) != 1)
-      RaiseTLSFailure(TTLSFailure::kLibraryMissing, "no trusted roots");
-    ssl_.reset(SSL_new(context_.get()));
+    ssl_.reset(SSL_new(SharedContext()));
     if (!ssl_) RaiseTLSFailure(TTLSFailure::kLibraryMissing, "SSL_new");
     BIO* in = BIO_new(BIO_s_mem());
     BIO* out = TransportBioMethod() != nullptr ? BIO_new(TransportBioMethod()) : nullptr;
@@ -245,7 +259,6 @@ class TNetTLSStream::TEngine {
   }
 
   std::unique_ptr<TNetConnection> transport_;
-  UniqueContext context_;
   UniqueSsl ssl_;
   BIO* in_ = nullptr;  // owned by ssl_
   std::exception_ptr transportFailure_;
