@@ -5,7 +5,8 @@
 # own mount namespace adds to the system's bundle. Alt+S and a drag put the
 # link on the clipboard, and what reached the service from inside TLS is
 # byte for byte what a plain upload of that picture sends (the multipart
-# boundary, made from the clock, aside). A start-up against a certificate
+# boundary, made from the clock, aside); the download address offered at
+# start-up is an https one as well. A start-up against a certificate
 # the system does not trust shows the server-unavailable message and ends.
 source "$(dirname "$0")/lib.sh"
 title=Pondixscreenloader
@@ -55,10 +56,20 @@ app="$work/app/PondixScreenLoader.exe"
 mkdir -p "$work/app"
 cp "$build/https/PondixScreenLoader.exe" "$app"
 printf 'tls user\r\n' >"$work/app/config.pl"
+# A newer version at the service: the download address opened is an https one too.
+printf '1.0\r\n' >"$work/app/ver"
+printf '2.0' >"$storage/ver.txt"
+record_browser "$work/browser.log"
 (cd "$work/cwd" && exec wine "$app") &
 program_job=$!
-check "program started over HTTPS" wait_until 30 driver exists TForm3
+box() { [ "$(driver message-box pondixscreenloader.exe 20)" = "$title"$'\n'"$1" ]; }
+check "the version asked over HTTPS: the request to update" box "Обновите версию!Сейчас программа откроет браузер."
 check "its version request went inside TLS" test "$(head -c 22 "$work/tls/1.request")" = "GET /ver.txt HTTP/1.1"$'\r'
+driver keys 0x0D
+check "the download address is an https one" wait_until 10 test -s "$work/browser.log"
+check "exactly the download address" \
+  test "$(cat "$work/browser.log")" = "https://$PSL_TEST_SERVICE_HOST/PondixScreenLoader.exe"
+check "program running" wait_until 30 driver exists TForm3
 sleep 1
 
 link_pattern="^https://127\.0\.0\.1:$PSL_TEST_SERVICE_PORT/pic/[0-9a-f]+\.jpg$"
@@ -104,7 +115,6 @@ bash "$top/scripts/tls-front.sh" start "$work/front" "$PSL_TEST_SERVICE_PORT" "$
   "$work/ca/unknown-ca.pem" "$work/ca/server.key" || exit 1
 (cd "$work/cwd" && exec wine "$app") &
 program_job=$!
-box() { [ "$(driver message-box pondixscreenloader.exe 20)" = "$title"$'\n'"$1" ]; }
 check "untrusted certificate: the server-unavailable message" box "$unavailable_text"
 driver keys $VK_ESCAPE
 ended() { ! kill -0 "$program_job" 2>/dev/null; }
