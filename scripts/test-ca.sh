@@ -2,7 +2,7 @@
 # A test authority and server certificates, made with the openssl command, for
 # the HTTPS tests and the run command. Never for a release.
 #   test-ca.sh DIR
-# Makes in DIR (once; a complete DIR is left as it is):
+# Makes in DIR (once; a complete DIR is left as it is until it nears its end):
 #   ca.pem              the test authority
 #   bundle.crt          the system's bundle with ca.pem added, to bind-mount
 #                       over /etc/ssl/certs/ca-certificates.crt in a mount
@@ -15,7 +15,8 @@
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: test-ca.sh DIR" >&2; exit 2; }
 dir=$1
-[ -f "$dir/.complete" ] && exit 0
+# Kept while its good certificate has a day left.
+[ -f "$dir/.complete" ] && openssl x509 -checkend 86400 -noout -in "$dir/good.pem" >/dev/null 2>&1 && exit 0
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 work="$dir/.ca"
@@ -26,7 +27,7 @@ mkdir -p "$work"
 # alone sets dates in the past.
 authority() {  # authority NAME SUBJECT
   local base="$work/$1"
-  mkdir -p "$base/issued"
+  mkdir -p "$base/signed"
   : >"$base/index.txt"
   echo 1000 >"$base/serial"
   openssl ecparam -name prime256v1 -genkey -noout -out "$base/key.pem" 2>/dev/null
@@ -38,7 +39,7 @@ authority() {  # authority NAME SUBJECT
 default_ca = this
 [this]
 database = $base/index.txt
-new_certs_dir = $base/issued
+new_certs_dir = $base/signed
 serial = $base/serial
 certificate = $base/cert.pem
 private_key = $base/key.pem
@@ -56,7 +57,7 @@ subjectAltName = \$ENV::PSL_SAN
 CNF
 }
 
-issue() {  # issue AUTHORITY OUT SAN DATES...
+certify() {  # certify AUTHORITY OUT SAN DATES...
   local base="$work/$1" out=$2 san=$3
   shift 3
   openssl req -new -key "$dir/server.key" -subj "/CN=${san#*:}" -out "$work/request.csr" 2>/dev/null
@@ -69,10 +70,10 @@ authority test "/O=Pondix tests/CN=Pondix test authority"
 authority unknown "/O=Pondix tests/CN=Pondix authority nobody trusts"
 # Wine's SSL policy matches dNSName entries only: the address is one as well.
 here="IP:127.0.0.1,DNS:127.0.0.1,DNS:localhost"
-issue test good.pem "$here" -days 365
-issue test wrong-name.pem "DNS:other.example" -days 365
-issue test expired.pem "$here" -startdate 20200101000000Z -enddate 20200201000000Z
-issue unknown unknown-ca.pem "$here" -days 365
+certify test good.pem "$here" -days 365
+certify test wrong-name.pem "DNS:other.example" -days 365
+certify test expired.pem "$here" -startdate 20200101000000Z -enddate 20200201000000Z
+certify unknown unknown-ca.pem "$here" -days 365
 cp "$work/test/cert.pem" "$dir/ca.pem"
 cat /etc/ssl/certs/ca-certificates.crt "$dir/ca.pem" >"$dir/bundle.crt"
 touch "$dir/.complete"

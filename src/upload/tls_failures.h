@@ -10,7 +10,7 @@ enum class TTLSFailure {
   kUntrusted,        // no chain to a root the system trusts
   kWrongName,        // the certificate names other hosts
   kExpired,          // outside its validity period
-  kRevoked,          // its issuer says it is revoked
+  kRevoked,          // its authority has revoked it
   kBadCertificate,   // any other fault of the certificate or its chain
   kOldProtocol,      // no version of TLS 1.2 or newer that both sides speak
   kRefused,          // the server ended the handshake with an alert
