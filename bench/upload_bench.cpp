@@ -1,9 +1,12 @@
 // Upload throughput and memory: psl upload against curl posting the same
-// multipart body to the same loopback sink in the same run.
+// multipart body to the same loopback sink in the same run, in plain HTTP
+// and, with PSL_BENCH_TLS=DIR (a scripts/test-ca.sh folder whose authority
+// the system trusts, see scripts/bench.sh), over HTTPS through one nginx
+// (scripts/tls-front.sh) in front of that sink.
 //   upload_bench [RUNS_1MIB] [RUNS_100MIB]
-// Prints the median time of each tool and size with its spread (the fastest
-// and the slowest run), the throughput ratio and the peak resident memory of
-// each upload process.
+// Prints the median time of each tool, size and scheme with its spread (the
+// fastest and the slowest run), the throughput ratio and the peak resident
+// memory of each upload process.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -19,6 +22,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -125,6 +129,41 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+// nginx terminating TLS in front of the sink, for as long as this lives.
+class TlsFront {
+ public:
+  TlsFront(const std::string& caFolder, int sinkPort, const fs::path& folder)
+      : folder_(folder / "tls-front"), port_(FreePort()) {
+    std::string command = "bash " PSL_SOURCE_DIR "/scripts/tls-front.sh start '" + folder_.string() + "' " +
+                          std::to_string(port_) + " " + std::to_string(sinkPort) + " '" + caFolder +
+                          "/good.pem' '" + caFolder + "/server.key'";
+    started_ = std::system(command.c_str()) == 0;
+  }
+  ~TlsFront() {
+    std::string command = "bash " PSL_SOURCE_DIR "/scripts/tls-front.sh stop '" + folder_.string() + "'";
+    if (started_ && std::system(command.c_str()) != 0) std::fprintf(stderr, "nginx did not stop\n");
+  }
+  bool Started() const { return started_; }
+  int Port() const { return port_; }
+
+ private:
+  static int FreePort() {
+    int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(s);
+    return ntohs(address.sin_port);
+  }
+
+  fs::path folder_;
+  int port_;
+  bool started_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,10 +172,20 @@ int main(int argc, char** argv) {
   fs::path folder = fs::temp_directory_path() / ("psl-bench-" + std::to_string(::getpid()));
   fs::create_directories(folder);
   Sink sink;
-  const std::string url = "http://127.0.0.1:" + std::to_string(sink.Port()) + "/pic/upload.php";
+  struct Transport {
+    const char* scheme;
+    std::string host;  // as psl --host takes it
+  };
+  std::vector<Transport> transports = {{"http", "127.0.0.1:" + std::to_string(sink.Port())}};
+  std::unique_ptr<TlsFront> front;
+  if (const char* ca = std::getenv("PSL_BENCH_TLS")) {
+    front = std::make_unique<TlsFront>(ca, sink.Port(), folder);
+    if (!front->Started()) return 1;
+    transports.push_back({"https", "https://127.0.0.1:" + std::to_string(front->Port())});
+  }
 
-  std::printf("%-8s %-5s %6s %10s %10s %19s %14s\n", "size", "tool", "runs", "median s", "MiB/s",
-              "spread s (min-max)", "peak RSS KiB");
+  std::printf("%-8s %-6s %-5s %6s %10s %10s %19s %14s\n", "size", "scheme", "tool", "runs", "median s",
+              "MiB/s", "spread s (min-max)", "peak RSS KiB");
   for (auto [mebibytes, runs] : {std::pair{1, runsSmall}, std::pair{100, runsLarge}}) {
     // The picture, and our own form body written out so that curl sends the same bytes.
     fs::path picture = folder / (std::to_string(mebibytes) + ".jpg");
@@ -165,43 +214,47 @@ int main(int argc, char** argv) {
       for (std::size_t n; (n = form.Read(piece.data(), piece.size())) > 0;) out.write(piece.data(), n);
     }
     const long long bodySize = static_cast<long long>(fs::file_size(body));
+    const std::string size = std::to_string(mebibytes) + " MiB";
 
-    std::vector<double> pslTimes, curlTimes;
-    long pslPeak = 0, curlPeak = 0;
-    for (int run = 0; run < runs; ++run) {
-      Outcome psl = RunProcess({PSL_TOOL, "upload", picture.string(), "--login", "bench", "--host",
-                                "127.0.0.1:" + std::to_string(sink.Port())});
-      if (psl.exitCode != 0 || sink.LastBodyBytes() != bodySize) {
-        std::fprintf(stderr, "psl upload failed (exit %d, %lld of %lld bytes)\n", psl.exitCode,
-                     sink.LastBodyBytes(), bodySize);
-        return 1;
+    for (const Transport& transport : transports) {
+      const std::string url = (transport.host.find("://") == std::string::npos ? "http://" : "") +
+                              transport.host + "/pic/upload.php";
+      std::vector<double> pslTimes, curlTimes;
+      long pslPeak = 0, curlPeak = 0;
+      for (int run = 0; run < runs; ++run) {
+        Outcome psl =
+            RunProcess({PSL_TOOL, "upload", picture.string(), "--login", "bench", "--host", transport.host});
+        if (psl.exitCode != 0 || sink.LastBodyBytes() != bodySize) {
+          std::fprintf(stderr, "psl upload failed (exit %d, %lld of %lld bytes)\n", psl.exitCode,
+                       sink.LastBodyBytes(), bodySize);
+          return 1;
+        }
+        Outcome curl = RunProcess({"curl", "-s", "-S", "-o", "/dev/null", "-X", "POST", "-T", body.string(),
+                                   "-H", "Expect:", "-H", "Content-Type: " + contentType, url});
+        if (curl.exitCode != 0 || sink.LastBodyBytes() != bodySize) {
+          std::fprintf(stderr, "curl failed (exit %d)\n", curl.exitCode);
+          return 1;
+        }
+        pslTimes.push_back(psl.seconds);
+        curlTimes.push_back(curl.seconds);
+        pslPeak = std::max(pslPeak, psl.peakKiB);
+        curlPeak = std::max(curlPeak, curl.peakKiB);
       }
-      Outcome curl = RunProcess({"curl", "-s", "-S", "-o", "/dev/null", "-X", "POST", "-T", body.string(),
-                                 "-H", "Expect:", "-H", "Content-Type: " + contentType, url});
-      if (curl.exitCode != 0 || sink.LastBodyBytes() != bodySize) {
-        std::fprintf(stderr, "curl failed (exit %d)\n", curl.exitCode);
-        return 1;
-      }
-      pslTimes.push_back(psl.seconds);
-      curlTimes.push_back(curl.seconds);
-      pslPeak = std::max(pslPeak, psl.peakKiB);
-      curlPeak = std::max(curlPeak, curl.peakKiB);
+      double mib = static_cast<double>(bodySize) / (1 << 20);
+      double pslMedian = Median(pslTimes), curlMedian = Median(curlTimes);
+      auto [pslMin, pslMax] = std::minmax_element(pslTimes.begin(), pslTimes.end());
+      auto [curlMin, curlMax] = std::minmax_element(curlTimes.begin(), curlTimes.end());
+      std::printf("%-8s %-6s %-5s %6d %10.4f %10.1f %9.4f-%-9.4f %14ld\n", size.c_str(), transport.scheme,
+                  "psl", runs, pslMedian, mib / pslMedian, *pslMin, *pslMax, pslPeak);
+      std::printf("%-8s %-6s %-5s %6d %10.4f %10.1f %9.4f-%-9.4f %14ld\n", size.c_str(), transport.scheme,
+                  "curl", runs, curlMedian, mib / curlMedian, *curlMin, *curlMax, curlPeak);
+      std::printf("%-8s %-6s throughput psl/curl = %.2f\n", size.c_str(), transport.scheme,
+                  curlMedian / pslMedian);
     }
-    double mib = static_cast<double>(bodySize) / (1 << 20);
-    double pslMedian = Median(pslTimes), curlMedian = Median(curlTimes);
-    auto [pslMin, pslMax] = std::minmax_element(pslTimes.begin(), pslTimes.end());
-    auto [curlMin, curlMax] = std::minmax_element(curlTimes.begin(), curlTimes.end());
-    std::printf("%-8s %-5s %6d %10.4f %10.1f %9.4f-%-9.4f %14ld\n",
-                (std::to_string(mebibytes) + " MiB").c_str(), "psl", runs, pslMedian, mib / pslMedian,
-                *pslMin, *pslMax, pslPeak);
-    std::printf("%-8s %-5s %6d %10.4f %10.1f %9.4f-%-9.4f %14ld\n",
-                (std::to_string(mebibytes) + " MiB").c_str(), "curl", runs, curlMedian, mib / curlMedian,
-                *curlMin, *curlMax, curlPeak);
-    std::printf("%-8s throughput psl/curl = %.2f\n", (std::to_string(mebibytes) + " MiB").c_str(),
-                curlMedian / pslMedian);
     fs::remove(picture);
     fs::remove(body);
   }
+  front.reset();  // nginx's files are in the folder
   fs::remove_all(folder);
   return 0;
 }

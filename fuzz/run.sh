@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs each fuzzer (reply parser, text extraction, picture reader) for a bounded time on a scratch copy of
+# Runs each fuzzer (reply parser, text extraction, picture reader, TLS client) for a bounded time on a scratch copy of
 # its seed corpus and prints executions and findings.
 #   fuzz/run.sh [SECONDS] [BUILD_DIR]    (defaults: 60, build/fuzz)
 set -uo pipefail
@@ -7,7 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 build=$(cd "${2:-$top/build/fuzz}" && pwd)
 status=0
-for name in reply extract picture; do
+for name in reply extract picture tls; do
   exe="$build/fuzz/${name}_fuzzer"
   [ -x "$exe" ] || { echo "fuzz: $exe is missing (scripts/build.sh fuzz)" >&2; status=1; continue; }
   work=$(mktemp -d)

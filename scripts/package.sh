@@ -4,6 +4,7 @@
 # information kept apart for crash analysis, and SHA256SUMS over all of them.
 # The service host and the company site are fixed in the program here:
 #   PSL_SERVICE_HOST=pictures.example.org PSL_COMPANY_SITE=example.org bash scripts/package.sh
+# (each [http[s]://]host[:port]; https:// makes the program use HTTPS there)
 # (defaults: the reserved .example names). Each run builds from scratch, so
 # that the files depend on the sources alone: two runs of one commit give the
 # same bytes.

@@ -34,10 +34,10 @@ driver wait-shown TForm3 10 || fail "Alt+S did not show the overlay"
 driver drag 160 100 900 560
 for _ in $(seq 50); do
   link=$(driver clipboard)
-  [[ $link == http://* ]] && break
+  [[ $link == http://* || $link == https://* ]] && break
   sleep 0.2
 done
-[[ ${link:-} == http://* ]] || fail "no link reached the clipboard"
+[[ ${link:-} == http://* || ${link:-} == https://* ]] || fail "no link reached the clipboard"
 echo "link on the clipboard: $link"
 after=$(find "$storage" -maxdepth 1 -name '*.jpg' | wc -l)
 [ "$after" -gt "$before" ] || fail "the service stored no picture"

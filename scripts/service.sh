@@ -1,24 +1,47 @@
 #!/usr/bin/env bash
 # The reference picture service (PHP's built-in web server) on loopback.
-#   service.sh start PORT STORAGE [MAX_SIZE]   serve on 127.0.0.1:PORT, pictures in STORAGE
-#   service.sh stop STORAGE                     stop the server started for STORAGE
-# Silent on success. The server's pid and log live in STORAGE, so stop ends
-# only the process that start launched.
+#   service.sh start [--tls CERT KEY] PORT STORAGE [MAX_SIZE]
+#                             serve on 127.0.0.1:PORT, pictures in STORAGE
+#   service.sh stop STORAGE   stop the server started for STORAGE
+# With --tls, nginx terminates TLS on PORT with that certificate
+# (scripts/tls-front.sh, its files in STORAGE/.tls) in front of PHP on a free
+# loopback port, and the links are https ones (as they are with
+# PSL_LINK_SCHEME=https, behind a TLS front of the caller's own). Silent on success. The
+# servers' pids and logs live in STORAGE, so stop ends only what start
+# launched.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
 usage() {
-  echo "usage: service.sh start PORT STORAGE [MAX_SIZE] | stop STORAGE" >&2
+  echo "usage: service.sh start [--tls CERT KEY] PORT STORAGE [MAX_SIZE] | stop STORAGE" >&2
   exit 2
 }
 
 alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null; }
 
+free_port() {  # a loopback port nothing listens on
+  local port
+  while :; do
+    port=$((20000 + RANDOM % 40000))
+    [ -z "$(ss -Hltn "sport = :$port")" ] && echo "$port" && return
+  done
+}
+
 start() {
+  local cert="" key=""
+  if [ "$1" = --tls ]; then
+    cert=$2 key=$3
+    shift 3
+  fi
   local port=$1 storage=$2 max=${3:-4194304}
   [[ $port =~ ^[0-9]+$ && $max =~ ^[0-9]+$ ]] || usage
   mkdir -p "$storage"
   storage=$(cd "$storage" && pwd)
+  local front=$port scheme=${PSL_LINK_SCHEME:-http}
+  if [ -n "$cert" ]; then
+    port=$(free_port)
+    scheme=https
+  fi
   local pidfile="$storage/.service.pid"
   if [ -f "$pidfile" ] && alive "$(cat "$pidfile")"; then
     echo "service.sh: already running for $storage" >&2
@@ -26,7 +49,7 @@ start() {
   fi
   # PHP's own limits sit above ours, so the router answers "max size" itself.
   local phpLimit=$((max + 1048576))
-  PSL_STORAGE="$storage" PSL_MAX_SIZE="$max" \
+  PSL_STORAGE="$storage" PSL_MAX_SIZE="$max" PSL_LINK_SCHEME="$scheme" \
     php -n -d display_errors=0 -d log_errors=1 -d file_uploads=1 -d max_file_uploads=4 \
     -d upload_max_filesize="$phpLimit" -d post_max_size="$phpLimit" -d memory_limit=64M \
     -S "127.0.0.1:$port" -t "$top/service" "$top/service/router.php" \
@@ -34,7 +57,12 @@ start() {
   local pid=$!
   echo "$pid" >"$pidfile"
   for _ in $(seq 100); do
-    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then return 0; fi
+    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+      [ -z "$cert" ] && return 0
+      bash "$top/scripts/tls-front.sh" start "$storage/.tls" "$front" "$port" "$cert" "$key" && return 0
+      stop "$storage"
+      exit 1
+    fi
     if ! alive "$pid"; then
       rm -f "$pidfile"
       echo "service.sh: the server did not start:" >&2
@@ -52,6 +80,7 @@ start() {
 stop() {
   local storage=$1
   local pidfile="$storage/.service.pid"
+  bash "$top/scripts/tls-front.sh" stop "$storage/.tls"
   [ -f "$pidfile" ] || return 0
   local pid
   pid=$(cat "$pidfile")
@@ -66,7 +95,13 @@ stop() {
 }
 
 case "${1:-}" in
-  start) [ $# -ge 3 ] && [ $# -le 4 ] || usage; start "$2" "$3" "${4:-}" ;;
+  start)
+    shift
+    tls=0
+    [ "${1:-}" = --tls ] && tls=3
+    [ $# -ge $((tls + 2)) ] && [ $# -le $((tls + 3)) ] || usage
+    start "$@"
+    ;;
   stop) [ $# -eq 2 ] || usage; stop "$2" ;;
   *) usage ;;
 esac

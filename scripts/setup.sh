@@ -22,6 +22,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 nasm
   wine wine64 xvfb xcompmgr x11-utils imagemagick
   php-cli nsis curl procps iproute2 time zip python3
+  libssl-dev openssl nginx-light libnginx-mod-stream
 )
 
 missing_of() {

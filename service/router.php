@@ -3,6 +3,7 @@
 // from the environment that scripts/service.sh sets:
 //   PSL_STORAGE   folder of the stored pictures (and of ver.txt, if present)
 //   PSL_MAX_SIZE  largest picture accepted, in bytes
+//   PSL_LINK_SCHEME  "https" behind a TLS front (scripts/tls-front.sh); "http" unless set
 // Tests make chosen paths fail through STORAGE/statuses.txt, read on every
 // request: each line "PATH CODE" (e.g. "/pic/upload.php 503") answers a request
 // for exactly that path (query left aside) with that status and a short
@@ -83,7 +84,7 @@ function upload(string $storage, int $maxSize): void
     // Kept beside the picture so that tests can compare what PHP parsed.
     file_put_contents("$storage/$name.login", $_POST['login']);
     file_put_contents("$storage/$name.filename", $file['name']);
-    text('good:http://' . $_SERVER['HTTP_HOST'] . '/pic/' . $name);
+    text('good:' . (getenv('PSL_LINK_SCHEME') ?: 'http') . '://' . $_SERVER['HTTP_HOST'] . '/pic/' . $name);
 }
 
 // Seconds that a request for $path waits before its answer, 0 for none.

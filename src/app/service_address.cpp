@@ -1,14 +1,17 @@
 #include "app/service_address.h"
 
 #include "build_config.h"
+#include "upload/net_site.h"
 
-std::string ServiceAddress(const std::string& path) {
-  return std::string("http://") + PSL_SERVICE_HOST + path;
-}
+namespace {
 
-std::string CompanySiteAddress() { return std::string("http://") + PSL_COMPANY_SITE + "/"; }
+// The build refuses a setting that this does not take (CMakeLists.txt).
+TNetSite BuiltInSite(const char* setting) { return ParseSite(setting).value(); }
 
-std::string CompanySiteCaption() {
-  std::string site = PSL_COMPANY_SITE;
-  return site.substr(0, site.find(':'));
-}
+}  // namespace
+
+std::string ServiceAddress(const std::string& path) { return BuiltInSite(PSL_SERVICE_HOST).Url(path); }
+
+std::string CompanySiteAddress() { return BuiltInSite(PSL_COMPANY_SITE).Url("/"); }
+
+std::string CompanySiteCaption() { return BuiltInSite(PSL_COMPANY_SITE).Host; }

@@ -3,8 +3,10 @@
 
 #include <string>
 
-// "http://" + host[:port] + path
+// The service host's scheme ("http" unless the setting says "https") +
+// "://" + host[:port] + path: every address on the service host, the
+// browser's pages included, goes by the one setting.
 std::string ServiceAddress(const std::string& path);
 std::string CompanySiteAddress();
-// The company site's domain name, as the menu shows it (no port).
+// The company site's domain name, as the menu shows it (no scheme, no port).
 std::string CompanySiteCaption();

@@ -15,6 +15,10 @@ class TNetDeadline {
   // allow: waitFor(milliseconds, -1 for no limit) says whether the socket got
   // ready. Raises ENetExchangeTimeout once the deadline has passed, and calls
   // raiseIdle when the idle limit ran out first.
+  // The longest one wait may take by the idle limit and the time left: -1 for
+  // no limit. Raises ENetExchangeTimeout once the deadline has passed.
+  int WaitLimit(int idleMs) const { return Limit(idleMs).milliseconds; }
+
   template <typename WaitFor, typename RaiseIdle>
   void Await(int idleMs, WaitFor waitFor, RaiseIdle raiseIdle) const {
     Wait wait = Limit(idleMs);

@@ -64,6 +64,10 @@ PSL_DECLARE_EXCEPTION(ENetMaxInterimRepliesExceeded, ENetException);
 // A whole exchange past TNetHTTP::ExchangeTimeout, however lively the peer.
 PSL_DECLARE_EXCEPTION(ENetExchangeTimeout, ENetException);
 
+// An https exchange that TLS refused: the certificate, the protocol version,
+// or a peer whose bytes are no TLS. The message says which.
+PSL_DECLARE_EXCEPTION(ENetTLSError, ENetException);
+
 PSL_DECLARE_EXCEPTION(ENetTCPConnectionError, ENetException);
 PSL_DECLARE_EXCEPTION(ENetNoDataToRead, ENetTCPConnectionError);
 PSL_DECLARE_EXCEPTION(ENetIOHandlerPropInvalid, ENetTCPConnectionError);

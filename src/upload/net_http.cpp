@@ -5,6 +5,7 @@
 
 #include "upload/net_http_reply.h"
 #include "upload/net_reply_reader.h"
+#include "upload/net_tls_stream.h"
 #include "upload/text_utils.h"
 
 namespace {
@@ -46,8 +47,8 @@ TNetHTTP::TNetHTTP() = default;
 TNetHTTP::~TNetHTTP() { Disconnect(); }
 
 void TNetHTTP::Disconnect() noexcept {
-  if (socket_ != nullptr) socket_->Close();
-  socket_.reset();
+  if (connection_ != nullptr) connection_->Close();
+  connection_.reset();
 }
 
 std::string TNetHTTP::HttpGetText(const std::string& url) {
@@ -70,15 +71,15 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
 
   TNetURI uri = ParseURI(url);
   std::string portText = uri.Port;
-  if (SameTextIgnoringCase(uri.Protocol, "https"))
-    throw ENetIOHandlerPropInvalid("IOHandler value is not valid");
+  bool tls = SameTextIgnoringCase(uri.Protocol, "https");
+  const char* schemePort = tls ? "443" : "80";
   if (portText.empty()) {
-    if (!SameTextIgnoringCase(uri.Protocol, "http")) throw ENetUnknownProtocol("");
-    portText = "80";
+    if (!tls && !SameTextIgnoringCase(uri.Protocol, "http")) throw ENetUnknownProtocol("");
+    portText = schemePort;
   }
   std::uint16_t port = ParsePort(portText);
   request_.Target = uri.Path + uri.Document + uri.Params;
-  request_.Host = portText == "80" ? uri.Host : uri.Host + ":" + portText;
+  request_.Host = portText == schemePort ? uri.Host : uri.Host + ":" + portText;
   if (source != nullptr) {
     request_.ContentLength = source->Seek(0, TNetBaseStream::TSeekOrigin::soEnd);
   } else {
@@ -90,10 +91,10 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
   if (request_.AcceptEncoding.find("identity") == std::string::npos)
     request_.AcceptEncoding += request_.AcceptEncoding.empty() ? "identity" : ", identity";
 
-  ConnectTo(uri.Host, port, TNetDeadline::In(ExchangeTimeout));
+  ConnectTo(tls, uri.Host, port, TNetDeadline::In(ExchangeTimeout));
   stage_ = TNetExchangeStage::Connected;
 
-  TNetReplyReader reader(*socket_, RecvBufferSize);
+  TNetReplyReader reader(*connection_, RecvBufferSize);
   auto noteAnswer = [&] {
     if (reader.AnyReceived()) stage_ = TNetExchangeStage::Answered;
   };
@@ -123,9 +124,10 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
   }
 }
 
-void TNetHTTP::ConnectTo(const std::string& host, std::uint16_t port, TNetDeadline deadline) {
-  if (Connected() && SameTextIgnoringCase(host, connectedHost_) && port == connectedPort_) {
-    socket_->SetDeadline(deadline);
+void TNetHTTP::ConnectTo(bool tls, const std::string& host, std::uint16_t port, TNetDeadline deadline) {
+  if (Connected() && tls == connectedTls_ && SameTextIgnoringCase(host, connectedHost_) &&
+      port == connectedPort_) {
+    connection_->SetDeadline(deadline);
     return;
   }
   Disconnect();
@@ -133,7 +135,12 @@ void TNetHTTP::ConnectTo(const std::string& host, std::uint16_t port, TNetDeadli
   auto socket = std::make_unique<TNetSocket>();
   socket->SetDeadline(deadline);
   socket->Connect(address, port, UseNagle, ConnectTimeout, ReadTimeout);
-  socket_ = std::move(socket);
+  if (tls) {
+    connection_ = std::make_unique<TNetTLSStream>(std::move(socket), host, ReadTimeout, deadline);
+  } else {
+    connection_ = std::move(socket);
+  }
+  connectedTls_ = tls;
   connectedHost_ = host;
   connectedPort_ = port;
 }
@@ -173,7 +180,7 @@ std::string TNetHTTP::ComposeRequestHead() const {
 
 void TNetHTTP::SendRequest(TNetBaseStream* source) {
   std::string head = ComposeRequestHead();
-  socket_->SendAll(head.data(), head.size());
+  connection_->SendAll(head.data(), head.size());
   if (source == nullptr) return;
 
   source->Seek(0, TNetBaseStream::TSeekOrigin::soBeginning);
@@ -183,7 +190,7 @@ void TNetHTTP::SendRequest(TNetBaseStream* source) {
     std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, piece.size()));
     std::size_t got = source->Read(piece.data(), want);
     if (got == 0) throw ENetNoDataToRead("No data to read.");
-    socket_->SendAll(piece.data(), got);
+    connection_->SendAll(piece.data(), got);
     remaining -= static_cast<std::int64_t>(got);
   }
 }

@@ -1,12 +1,15 @@
 #pragma once
-// TNetHTTP: one plain-HTTP exchange per object, a GET or a POST whose reply
-// body comes back as 8-bit text. Redirects raise and are never followed.
+// TNetHTTP: one HTTP exchange at a time, a GET or a POST whose reply body
+// comes back as 8-bit text. Redirects raise and are never followed. An
+// "https" address runs the same exchange, byte for byte, inside TLS
+// (TNetTLSStream); "http" stays plain.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "upload/net_connection.h"
 #include "upload/net_exceptions.h"
 #include "upload/net_http_records.h"
 #include "upload/net_http_reply.h"
@@ -43,7 +46,7 @@ class TNetHTTP {
 
   TNetHTTPRequest& Request() noexcept { return request_; }
   const TNetHTTPResponse& Response() const noexcept { return response_; }
-  bool Connected() const noexcept { return socket_ != nullptr && socket_->IsOpen(); }
+  bool Connected() const noexcept { return connection_ != nullptr && connection_->IsOpen(); }
   // How far the last exchange got, failed or not.
   TNetExchangeStage Stage() const noexcept { return stage_; }
   void Disconnect() noexcept;
@@ -63,13 +66,14 @@ class TNetHTTP {
 
  private:
   std::string DoRequest(TNetHTTPMethod method, const std::string& url, TNetBaseStream* source);
-  void ConnectTo(const std::string& host, std::uint16_t port, TNetDeadline deadline);
+  void ConnectTo(bool tls, const std::string& host, std::uint16_t port, TNetDeadline deadline);
   void SendRequest(TNetBaseStream* source);
   std::string ComposeRequestHead() const;
   bool WorkOutKeepAlive(bool peerClosed) const;
 
   TNetSocketLayerUse layer_;
-  std::unique_ptr<TNetSocket> socket_;
+  std::unique_ptr<TNetConnection> connection_;  // a TNetSocket, or a TNetTLSStream over one
+  bool connectedTls_ = false;
   std::string connectedHost_;
   std::uint16_t connectedPort_ = 0;
   TNetHTTPRequest request_;

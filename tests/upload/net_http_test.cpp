@@ -11,6 +11,7 @@
 #include "reply_cases.h"
 #include "scripted_peer.h"
 #include "upload/net_http.h"
+#include "upload/net_site.h"
 #include "upload/net_stream.h"
 
 namespace {
@@ -272,8 +273,6 @@ TEST(HttpClient, UnsupportedSchemesFailBeforeConnecting) {
     const char* raised;
     const char* message;
   } cases[] = {
-      {"https://127.0.0.1/", "ENetIOHandlerPropInvalid", "IOHandler value is not valid"},
-      {"https://127.0.0.1:1/", "ENetIOHandlerPropInvalid", "IOHandler value is not valid"},
       {"ftp://127.0.0.1/", "ENetUnknownProtocol", ""},
       {"127.0.0.1/ver.txt", "ENetUnknownProtocol", ""},
   };
@@ -308,6 +307,37 @@ TEST(HttpClient, UrlPartsMakeTheTargetAndTheHost) {
     EXPECT_EQ(uri.Host, c.host) << c.url;
     EXPECT_EQ(uri.Port, c.port) << c.url;
     EXPECT_EQ(uri.Path + uri.Document + uri.Params, c.target) << c.url;
+  }
+}
+
+// The build settings and psl's --host: a scheme is optional and only http or
+// https; without one a site is plain HTTP.
+TEST(HttpClient, SiteSettingsGiveTheAddresses) {
+  const struct {
+    const char* setting;
+    const char* url;  // of "/ver.txt"; nullptr when the setting is refused
+    const char* host;
+  } cases[] = {
+      {"pondix.example", "http://pondix.example/ver.txt", "pondix.example"},
+      {"127.0.0.1:38080", "http://127.0.0.1:38080/ver.txt", "127.0.0.1"},
+      {"http://127.0.0.1:38080", "http://127.0.0.1:38080/ver.txt", "127.0.0.1"},
+      {"HTTPS://pics.example.org", "https://pics.example.org/ver.txt", "pics.example.org"},
+      {"https://127.0.0.1:8443", "https://127.0.0.1:8443/ver.txt", "127.0.0.1"},
+      {"ftp://pondix.example", nullptr, nullptr},
+      {"https://", nullptr, nullptr},
+      {"https://host:", nullptr, nullptr},
+      {"host:80x", nullptr, nullptr},
+      {"host:123456", nullptr, nullptr},
+      {"https://host/path", nullptr, nullptr},
+      {"user@host", nullptr, nullptr},
+      {"", nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    std::optional<TNetSite> site = ParseSite(c.setting);
+    ASSERT_EQ(site.has_value(), c.url != nullptr) << c.setting;
+    if (!site) continue;
+    EXPECT_EQ(site->Url("/ver.txt"), c.url) << c.setting;
+    EXPECT_EQ(site->Host, c.host) << c.setting;
   }
 }
 

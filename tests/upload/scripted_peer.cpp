@@ -142,10 +142,11 @@ bool ScriptedPeer::WaitReadable(std::intptr_t s) {
   return false;
 }
 
-bool ScriptedPeer::ReadRequest(std::intptr_t connection, std::string& request) {
+bool ScriptedPeer::ReadRequest(std::intptr_t connection, std::string& request, bool atOnce) {
   std::size_t headEnd = std::string::npos;
   char buffer[65536];
   for (;;) {
+    if (atOnce && !request.empty()) return true;
     if (headEnd == std::string::npos) {
       headEnd = request.find("\r\n\r\n");
       if (headEnd != std::string::npos) headEnd += 4;
@@ -170,7 +171,7 @@ void ScriptedPeer::Run() {
       ++connections_;
     }
     std::string request;
-    bool complete = ReadRequest(connection, request);
+    bool complete = ReadRequest(connection, request, exchange.atOnce);
     if (!complete && request.empty() && !stop_) {
       // The client let a kept connection go: take its next one instead.
       CloseSocket(connection);
@@ -180,7 +181,7 @@ void ScriptedPeer::Run() {
         std::lock_guard<std::mutex> guard(lock_);
         ++connections_;
       }
-      complete = ReadRequest(connection, request);
+      complete = ReadRequest(connection, request, exchange.atOnce);
     }
     {
       std::lock_guard<std::mutex> guard(lock_);

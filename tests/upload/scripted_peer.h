@@ -22,6 +22,9 @@ struct PeerExchange {
   // End with a reset instead of a close, a moment after the reply, so the
   // client has taken the reply's bytes before the reset arrives.
   bool reset = false;
+  // Reply to the first bytes that arrive, whatever they are (a TLS hello),
+  // rather than to a whole request.
+  bool atOnce = false;
 };
 
 class ScriptedPeer {
@@ -40,7 +43,7 @@ class ScriptedPeer {
 
  private:
   void Run();
-  bool ReadRequest(std::intptr_t connection, std::string& request);
+  bool ReadRequest(std::intptr_t connection, std::string& request, bool atOnce);
   bool WaitReadable(std::intptr_t s);
 
   std::vector<PeerExchange> script_;

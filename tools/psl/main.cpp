@@ -12,8 +12,8 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: psl version [--host [http://]HOST[:PORT]]\n"
-    "       psl upload FILE [--login TEXT | --login-file FILE] [--host [http://]HOST[:PORT]]\n"
+    "usage: psl version [--host [http[s]://]HOST[:PORT]]\n"
+    "       psl upload FILE [--login TEXT | --login-file FILE] [--host [http[s]://]HOST[:PORT]]\n"
     "       psl encode IN.bmp|IN.ppm|- OUT.jpg|-\n"
     "       psl --help | --version\n"
     "\n"

@@ -11,20 +11,23 @@
 #include "toolkit/file_stream.h"
 #include "toolkit/string_list.h"
 #include "upload/net_http.h"
+#include "upload/net_site.h"
 #include "upload/service_exchanges.h"
 #include "upload/upload_exchange.h"
 
 namespace {
 
 struct Options {
+  // A host given without a scheme is plain HTTP, whatever the built-in one says.
   std::string host = PSL_SERVICE_HOST;
+  TNetSite site;
   std::string login;
   std::string loginFile;
   std::vector<std::string> positional;
 };
 
 // What is wrong with the options, or nothing: an unknown option, one without
-// its value, both logins, an empty host.
+// its value, both logins, a host that is no site.
 std::string ParseOptions(const Args& args, bool acceptLogin, Options& options) {
   bool loginGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -42,7 +45,10 @@ std::string ParseOptions(const Args& args, bool acceptLogin, Options& options) {
       options.positional.push_back(arg);
     }
   }
-  return options.host.empty() ? "the host is empty" : "";
+  std::optional<TNetSite> site = ParseSite(options.host);
+  if (!site) return "\"" + options.host + "\" is no [http[s]://]HOST[:PORT]";
+  options.site = *site;
+  return "";
 }
 
 // The first line of the file, bytes as they are, as the program takes its
@@ -70,7 +76,7 @@ int RunVersionCommand(const Args& args) {
   try {
     TNetHTTP client;
     client.ExchangeTimeout = kVersionExchangeTimeout;  // as the program's start-up
-    WriteBytes(stdout, client.HttpGetText("http://" + options.host + kVersionTextPath));
+    WriteBytes(stdout, client.HttpGetText(options.site.Url(kVersionTextPath)));
     return kExitOk;
   } catch (const Exception& e) {
     return ReportFailure(options.host, e);
@@ -99,7 +105,7 @@ int RunUploadCommand(const Args& args) {
     return ReportFailure(file, e);
   }
   try {
-    TUploadOutcome outcome = PostPicture("http://" + options.host + kUploadPath, login, FileNameArg(file));
+    TUploadOutcome outcome = PostPicture(options.site.Url(kUploadPath), login, FileNameArg(file));
     if (outcome.Kind != TUploadOutcome::TKind::Linked) {
       WriteBytes(stderr, outcome.Text);
       return kExitRefused;

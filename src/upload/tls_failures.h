@@ -1,0 +1,33 @@
+#pragma once
+// What can go wrong in TLS, with one text for each on every system: Schannel
+// and OpenSSL report the same failure under different codes, the user reads
+// one message.
+
+#include <cstddef>
+#include <string>
+
+enum class TTLSFailure {
+  kUntrusted,        // no chain to a root the system trusts
+  kWrongName,        // the certificate names other hosts
+  kExpired,          // outside its validity period
+  kRevoked,          // its authority has revoked it
+  kBadCertificate,   // any other fault of the certificate or its chain
+  kOldProtocol,      // no version of TLS 1.2 or newer that both sides speak
+  kRefused,          // the server ended the handshake with an alert
+  kNotTLS,           // the server answered with bytes that are no TLS
+  kClosed,           // the server closed the connection during the handshake
+  kBrokenRecord,     // a record that does not decode or authenticate
+  kRecordTooLarge,   // more bytes for one record or handshake step than TLS allows
+  kHandshakeFailed,  // anything else in the handshake
+  kLibraryMissing,   // the system's TLS library could not be loaded
+};
+
+// The message of an ENetTLSError; detail, when given, goes in brackets before the full stop.
+std::string TLSFailureText(TTLSFailure failure, const std::string& detail = "");
+[[noreturn]] void RaiseTLSFailure(TTLSFailure failure, const std::string& detail = "");
+
+// The server's first bytes of a handshake that failed, as far as they tell
+// why: no TLS at all, an alert in answer to our hello, or a hello for a version
+// older than TLS 1.2. False when they say nothing of these.
+bool JudgeServerFirstBytes(const unsigned char* bytes, std::size_t size, TTLSFailure& failure,
+                           std::string& detail);

@@ -1,0 +1,287 @@
+// TLS with OpenSSL, the system's library off Windows. OpenSSL reads from a
+// memory buffer that this file fills from the transport, and writes its
+// records straight to the transport through a small BIO (a copy less than a
+// memory buffer, which matters at 100 MiB); every wait is the transport's.
+
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <exception>
+#include <mutex>
+#include <utility>
+
+#include "upload/net_socket.h"
+#include "upload/net_tls_stream.h"
+#include "upload/tls_failures.h"
+
+namespace {
+
+struct ContextFree {
+  void operator()(SSL_CTX* context) const { SSL_CTX_free(context); }
+};
+struct SessionFree {
+  void operator()(SSL* ssl) const { SSL_free(ssl); }
+};
+using UniqueContext = std::unique_ptr<SSL_CTX, ContextFree>;
+using UniqueSsl = std::unique_ptr<SSL, SessionFree>;
+
+// What OpenSSL's verdict on the chain means to the user.
+TTLSFailure CertificateFailure(long verifyResult) {
+  switch (verifyResult) {
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+    case X509_V_ERR_CERT_UNTRUSTED:
+      return TTLSFailure::kUntrusted;
+    case X509_V_ERR_HOSTNAME_MISMATCH:
+    case X509_V_ERR_IP_ADDRESS_MISMATCH:
+      return TTLSFailure::kWrongName;
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+      return TTLSFailure::kExpired;
+    case X509_V_ERR_CERT_REVOKED:
+      return TTLSFailure::kRevoked;
+    default:
+      return TTLSFailure::kBadCertificate;
+  }
+}
+
+// The failure of a record or handshake step by OpenSSL's reason.
+TTLSFailure RecordFailure(int reason, TTLSFailure otherwise) {
+  switch (reason) {
+    case SSL_R_UNSUPPORTED_PROTOCOL:
+    case SSL_R_VERSION_TOO_LOW:
+    case SSL_R_TLSV1_ALERT_PROTOCOL_VERSION:
+      return TTLSFailure::kOldProtocol;
+    case SSL_R_WRONG_VERSION_NUMBER:
+    case SSL_R_HTTP_REQUEST:
+      return TTLSFailure::kNotTLS;
+    case SSL_R_DECRYPTION_FAILED_OR_BAD_RECORD_MAC:
+    case SSL_R_BAD_RECORD_TYPE:
+    case SSL_R_LENGTH_MISMATCH:
+    case SSL_R_LENGTH_TOO_SHORT:
+    case SSL_R_BAD_PACKET_LENGTH:
+    case SSL_R_UNEXPECTED_MESSAGE:
+    case SSL_R_UNEXPECTED_RECORD:
+      return TTLSFailure::kBrokenRecord;
+    case SSL_R_PACKET_LENGTH_TOO_LONG:
+    case SSL_R_ENCRYPTED_LENGTH_TOO_LONG:
+    case SSL_R_DATA_LENGTH_TOO_LONG:
+    case SSL_R_EXCESSIVE_MESSAGE_SIZE:
+      return TTLSFailure::kRecordTooLarge;
+    default:
+      return otherwise;
+  }
+}
+
+// One client context for the process: the system's roots are read once,
+// not at every connection. Each connection holds a reference of its own; the
+// context itself stays to the end, as freeing it after OpenSSL's own clean-up
+// at exit would be a fault.
+SSL_CTX* SharedContext() {
+  static std::mutex lock;
+  static SSL_CTX* context = nullptr;
+  std::lock_guard<std::mutex> guard(lock);
+  if (context != nullptr) return context;
+  UniqueContext made(SSL_CTX_new(TLS_client_method()));
+  if (!made) RaiseTLSFailure(TTLSFailure::kLibraryMissing, "SSL_CTX_new");
+  SSL_CTX_set_min_proto_version(made.get(), TLS1_2_VERSION);
+  // A renegotiation would have a write wait for a read.
+  SSL_CTX_set_options(made.get(), SSL_OP_NO_RENEGOTIATION);
+  SSL_CTX_set_verify(made.get(), SSL_VERIFY_PEER, nullptr);
+  if (SSL_CTX_set_default_verify_paths(made.get()) != 1)
+    RaiseTLSFailure(TTLSFailure::kLibraryMissing, "no trusted roots");
+  context = made.release();
+  return context;
+}
+
+}  // namespace
+
+class TNetTLSStream::TEngine {
+ public:
+  TEngine(std::unique_ptr<TNetConnection> transport, const std::string& host)
+      : transport_(std::move(transport)) {
+    ssl_.reset(SSL_new(SharedContext()));
+    if (!ssl_) RaiseTLSFailure(TTLSFailure::kLibraryMissing, "SSL_new");
+    BIO* in = BIO_new(BIO_s_mem());
+    BIO* out = TransportBioMethod() != nullptr ? BIO_new(TransportBioMethod()) : nullptr;
+    if (in == nullptr || out == nullptr) {
+      BIO_free(in);
+      BIO_free(out);
+      RaiseTLSFailure(TTLSFailure::kLibraryMissing, "BIO_new");
+    }
+    BIO_set_data(out, this);
+    BIO_set_init(out, 1);
+    SSL_set_bio(ssl_.get(), in, out);  // the session owns both from here
+    in_ = in;
+
+    // An address is checked against the certificate's addresses and goes
+    // without SNI, which carries names only.
+    std::uint32_t address = 0;
+    if (ParseDottedIPv4(host, address)) {
+      X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_.get()), host.c_str());
+    } else {
+      SSL_set_hostflags(ssl_.get(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+      SSL_set1_host(ssl_.get(), host.c_str());
+      SSL_set_tlsext_host_name(ssl_.get(), host.c_str());
+    }
+    Handshake();
+  }
+
+  TNetConnection& Transport() { return *transport_; }
+
+  void SendAll(const char* data, std::size_t size) {
+    while (size > 0) {
+      // A piece at a time, so the encrypted bytes waiting in memory stay bounded.
+      int piece = static_cast<int>(std::min<std::size_t>(size, kSendPiece));
+      ERR_clear_error();
+      int n = SSL_write(ssl_.get(), data, piece);
+      RethrowTransportFailure();
+      if (n <= 0) RaiseRecordFailure(n, TTLSFailure::kBrokenRecord);
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+  }
+
+  std::size_t ReceiveSome(char* buffer, std::size_t capacity) {
+    int want = static_cast<int>(std::min<std::size_t>(capacity, INT_MAX));
+    for (;;) {
+      ERR_clear_error();
+      int n = SSL_read(ssl_.get(), buffer, want);
+      RethrowTransportFailure();  // an answer to a key update that could not go
+      if (n > 0) return static_cast<std::size_t>(n);
+      int error = SSL_get_error(ssl_.get(), n);
+      if (error == SSL_ERROR_ZERO_RETURN) return 0;
+      if (error != SSL_ERROR_WANT_READ) RaiseRecordFailure(n, TTLSFailure::kBrokenRecord);
+      if (!Feed()) return 0;
+    }
+  }
+
+ private:
+  // Enough for several records per send; the memory buffer holds no more.
+  static constexpr std::size_t kSendPiece = 65536;
+
+  void Handshake() {
+    for (;;) {
+      ERR_clear_error();
+      int rc = SSL_connect(ssl_.get());
+      RethrowTransportFailure();
+      if (rc == 1) return;
+      if (SSL_get_error(ssl_.get(), rc) != SSL_ERROR_WANT_READ) RaiseHandshakeFailure(rc);
+      if (!Feed()) {
+        RaiseByFirstBytes();
+        RaiseTLSFailure(TTLSFailure::kClosed);
+      }
+    }
+  }
+
+  // The write BIO: OpenSSL's records go to the transport from inside
+  // OpenSSL, so what the transport raises is kept here and raised again once
+  // OpenSSL has returned.
+  static int TransportWrite(BIO* bio, const char* data, int size) {
+    return static_cast<TEngine*>(BIO_get_data(bio))->Write(data, size);
+  }
+  static long TransportControl(BIO*, int command, long, void*) { return command == BIO_CTRL_FLUSH ? 1 : 0; }
+  static const BIO_METHOD* TransportBioMethod() {
+    static BIO_METHOD* method = [] {
+      BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "psl transport");
+      if (m != nullptr) {
+        BIO_meth_set_write(m, TransportWrite);
+        BIO_meth_set_ctrl(m, TransportControl);
+      }
+      return m;
+    }();
+    return method;
+  }
+
+  int Write(const char* data, int size) noexcept {
+    if (transportFailure_) return -1;
+    try {
+      transport_->SendAll(data, static_cast<std::size_t>(size));
+      return size;
+    } catch (...) {
+      transportFailure_ = std::current_exception();
+      return -1;
+    }
+  }
+
+  void RethrowTransportFailure() {
+    if (transportFailure_) std::rethrow_exception(std::exchange(transportFailure_, nullptr));
+  }
+
+  // One read from the transport handed to OpenSSL; false when the peer closed.
+  // OpenSSL asks only when what it holds is not a whole record, so the memory
+  // buffer never holds more than a record and one read.
+  bool Feed() {
+    char piece[kMaxRecordSize];
+    std::size_t n = transport_->ReceiveSome(piece, sizeof piece);
+    if (n == 0) return false;
+    if (firstBytesKept_ < sizeof firstBytes_) {
+      std::size_t keep = std::min(n, sizeof firstBytes_ - firstBytesKept_);
+      std::copy(piece, piece + keep, firstBytes_ + firstBytesKept_);
+      firstBytesKept_ += keep;
+    }
+    if (BIO_write(in_, piece, static_cast<int>(n)) != static_cast<int>(n))
+      RaiseTLSFailure(TTLSFailure::kLibraryMissing, "BIO_write");
+    return true;
+  }
+
+  void RaiseByFirstBytes() {
+    TTLSFailure failure;
+    std::string detail;
+    if (JudgeServerFirstBytes(firstBytes_, firstBytesKept_, failure, detail))
+      RaiseTLSFailure(failure, detail);
+  }
+
+  [[noreturn]] void RaiseHandshakeFailure(int rc) {
+    long verified = SSL_get_verify_result(ssl_.get());
+    if (verified != X509_V_OK) RaiseTLSFailure(CertificateFailure(verified));
+    RaiseByFirstBytes();
+    RaiseRecordFailure(rc, TTLSFailure::kHandshakeFailed);
+  }
+
+  [[noreturn]] void RaiseRecordFailure(int rc, TTLSFailure otherwise) {
+    unsigned long error = ERR_peek_last_error();
+    if (error == 0 || ERR_GET_LIB(error) != ERR_LIB_SSL) {
+      RaiseTLSFailure(otherwise, "SSL error " + std::to_string(SSL_get_error(ssl_.get(), rc)));
+    }
+    int reason = ERR_GET_REASON(error);
+    const char* text = ERR_reason_error_string(error);
+    TTLSFailure failure = RecordFailure(reason, otherwise);
+    if (failure == otherwise && text != nullptr) RaiseTLSFailure(failure, text);
+    RaiseTLSFailure(failure);
+  }
+
+  std::unique_ptr<TNetConnection> transport_;
+  UniqueSsl ssl_;
+  BIO* in_ = nullptr;  // owned by ssl_
+  std::exception_ptr transportFailure_;
+  unsigned char firstBytes_[16] = {};
+  std::size_t firstBytesKept_ = 0;
+};
+
+TNetTLSStream::TNetTLSStream(std::unique_ptr<TNetConnection> transport, const std::string& host, int,
+                             TNetDeadline)
+    : engine_(std::make_unique<TEngine>(std::move(transport), host)) {}
+
+TNetTLSStream::~TNetTLSStream() = default;
+
+void TNetTLSStream::SetDeadline(TNetDeadline deadline) noexcept {
+  engine_->Transport().SetDeadline(deadline);
+}
+
+void TNetTLSStream::SendAll(const char* data, std::size_t size) { engine_->SendAll(data, size); }
+
+std::size_t TNetTLSStream::ReceiveSome(char* buffer, std::size_t capacity) {
+  return engine_->ReceiveSome(buffer, capacity);
+}
+
+bool TNetTLSStream::IsOpen() const noexcept { return engine_->Transport().IsOpen(); }
+
+void TNetTLSStream::Close() noexcept { engine_->Transport().Close(); }

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Real TLS peers for the TLS test, then the test itself:
+#   tls_peers.sh PROGRAM[.exe]
+# openssl s_server with each certificate of scripts/test-ca.sh, one that
+# speaks only TLS 1.0, and nginx in front of a loopback port where the test
+# records what arrives inside TLS. The test authority is trusted through the
+# system's bundle, bind-mounted in a mount namespace of the run's own (made
+# here with unshare -m unless scripts/wine-run.sh --own-loopback made one), so
+# that OpenSSL natively and Schannel under Wine both trust it, and nothing
+# outside the run does. The ports reach the test in PSL_TLS_* variables; an
+# .exe runs under wine (inside scripts/wine-run.sh).
+set -uo pipefail
+top=$(cd "$(dirname "$0")/../.." && pwd)
+program=$1
+
+# The bind mount must never reach the machine's own namespace: it happens only
+# in one that wine-run.sh (PSL_WINE_NETNS) or this script itself made.
+if [ -z "${PSL_WINE_NETNS:-}" ] && [ "${PSL_TLS_PEERS_NS:-}" != $$ ]; then
+  if unshare -m true 2>/dev/null; then PSL_TLS_PEERS_NS=$$ exec unshare -m -- bash "$0" "$@"; fi
+  echo "tls_peers: no mount namespace allowed here; the test skips what needs the test authority" >&2
+  exec "$program"
+fi
+
+run=$(mktemp -d "${TMPDIR:-/tmp}/psl-tls-peers.XXXXXX")
+pids=()
+cleanup() {
+  bash "$top/scripts/tls-front.sh" stop "$run/front" >/dev/null 2>&1
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$run"
+}
+trap cleanup EXIT
+
+bash "$top/scripts/test-ca.sh" "$run/ca" || exit 1
+mount --bind "$run/ca/bundle.crt" /etc/ssl/certs/ca-certificates.crt || exit 1
+mkdir -p "$run/www"
+answer="answer over TLS"
+printf '%s' "$answer" >"$run/www/ver.txt"
+
+free_port() {  # a loopback port nothing listens on
+  local port
+  while :; do
+    port=$((20000 + RANDOM % 40000))
+    [ -z "$(ss -Hltn "sport = :$port")" ] && echo "$port" && return
+  done
+}
+
+serve() {  # serve NAME CERT [S_SERVER OPTIONS...]: sets PSL_TLS_NAME to its port
+  local name=$1 cert=$2 port
+  shift 2
+  port=$(free_port)
+  (cd "$run/www" && exec openssl s_server -quiet -accept "127.0.0.1:$port" -cert "$run/ca/$cert" \
+    -key "$run/ca/server.key" -WWW "$@" </dev/null >"$run/$name.log" 2>&1) &
+  pids+=($!)
+  export "PSL_TLS_$name=$port"
+  for _ in $(seq 100); do
+    [ -n "$(ss -Hltn "sport = :$port")" ] && return
+    sleep 0.05
+  done
+  echo "tls_peers: s_server $name did not start:" >&2
+  cat "$run/$name.log" >&2
+  exit 1
+}
+
+serve GOOD good.pem
+serve WRONG_NAME wrong-name.pem
+serve EXPIRED expired.pem
+serve UNKNOWN_CA unknown-ca.pem
+# Debian's OpenSSL allows TLS 1.0 only at security level 0.
+serve TLS10 good.pem -tls1 -cipher DEFAULT@SECLEVEL=0
+export PSL_TLS_RECORDER=$(free_port) PSL_TLS_FRONT
+until PSL_TLS_FRONT=$(free_port) && [ "$PSL_TLS_FRONT" != "$PSL_TLS_RECORDER" ]; do :; done
+bash "$top/scripts/tls-front.sh" start "$run/front" "$PSL_TLS_FRONT" "$PSL_TLS_RECORDER" \
+  "$run/ca/good.pem" "$run/ca/server.key" || exit 1
+export PSL_TLS_ANSWER=$answer
+
+if [[ "$program" == *.exe ]]; then
+  wine "$program"
+else
+  "$program"
+fi
