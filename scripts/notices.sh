@@ -7,7 +7,8 @@
 # and the Debian packages that own the MinGW-w64 and GCC libraries. A linked
 # library the notices have no section for, or a section with nothing linked,
 # stops it, as does a licence text not found where it was. The result is a
-# Windows text file: UTF-8 with CR LF line ends.
+# Windows text file: UTF-8 with a byte order mark (Notepad before Windows 10
+# takes text without one for the ANSI code page) and CR LF line ends.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 [ $# = 2 ] || { echo "usage: notices.sh PROGRAM.exe.map OUT.txt" >&2; exit 2; }
@@ -134,5 +135,5 @@ JPEG_VERSION=$jpeg_version JPEG_DEBIAN_VERSION=$jpeg_debian \
         $0 = substr($0, 1, RSTART - 1) ENVIRON[k] substr($0, RSTART + RLENGTH)
       }
       print
-    }' "$top/installer/notices.txt.in" | sed 's/$/\r/' >"$out.tmp"
+    }' "$top/installer/notices.txt.in" | sed -e 's/$/\r/' -e '1s/^/\xef\xbb\xbf/' >"$out.tmp"
 mv "$out.tmp" "$out"

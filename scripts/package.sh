@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The release files, in build/dist: for each Windows build (win64, win32) the
-# per-user installer, a zip of the portable program, the program's debug
-# information kept apart for crash analysis, and SHA256SUMS over all of them.
+# per-user installer, a zip of the portable program with LICENSE.txt and
+# THIRD-PARTY-NOTICES.txt, and the program's debug information kept apart for
+# crash analysis; and SHA256SUMS over all of them.
 # The service host and the company site are fixed in the program here:
 #   PSL_SERVICE_HOST=pictures.example.org PSL_COMPANY_SITE=example.org bash scripts/package.sh
 # (defaults: the reserved .example names). Each run builds from scratch, so
 # that the files depend on the sources alone: two runs of one commit give the
-# same bytes.
+# same bytes. psl, the console tool, serves development and the tests and is
+# not shipped.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/setup.sh"
@@ -43,9 +45,12 @@ for arch in win64 win32; do
   "$triple-objcopy" --only-keep-debug "$dir/PondixScreenLoader.exe" "$dist/$name.debug"
   "$triple-strip" --strip-all -o "$stage/PondixScreenLoader.exe" "$dir/PondixScreenLoader.exe"
   (cd "$dist" && "$triple-objcopy" --add-gnu-debuglink="$name.debug" "$stage/PondixScreenLoader.exe")
-  touch -d "@$stamp" "$stage/PondixScreenLoader.exe"
-  (cd "$stage" && TZ=UTC zip -q -X -D "$dist/$name.zip" PondixScreenLoader.exe)
-  bash "$top/scripts/make-installer.sh" "$arch" "$stage/PondixScreenLoader.exe" "$dist/$name-setup.exe"
+  sed 's/\r*$/\r/' "$top/LICENSE" >"$stage/LICENSE.txt"
+  bash "$top/scripts/notices.sh" "$dir/PondixScreenLoader.exe.map" "$stage/THIRD-PARTY-NOTICES.txt"
+  touch -d "@$stamp" "$stage"/*
+  (cd "$stage" && TZ=UTC zip -q -X -D "$dist/$name.zip" PondixScreenLoader.exe LICENSE.txt THIRD-PARTY-NOTICES.txt)
+  bash "$top/scripts/make-installer.sh" "$arch" "$stage/PondixScreenLoader.exe" "$stage/THIRD-PARTY-NOTICES.txt" \
+    "$dist/$name-setup.exe"
   echo "package: $arch: $(stat -c %s "$stage/PondixScreenLoader.exe") bytes stripped," \
     "$(stat -c %s "$dir/PondixScreenLoader.exe") with debug information"
 done

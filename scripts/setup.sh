@@ -15,7 +15,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 nasm
   wine wine64 xvfb xcompmgr xdotool x11-utils xclip imagemagick
-  php-cli curl dpkg-dev procps iproute2 nsis zip time
+  php-cli curl dpkg-dev procps iproute2 nsis zip time locales
 )
 
 missing_of() {
@@ -44,6 +44,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   apt_install "${missing[@]}"
 fi
+
+# The installer's language test runs Wine with an English and a Russian
+# display language, which Wine takes from the locale.
+for locale in en_US ru_RU; do
+  locale -a | grep -qx "$locale.utf8" || localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+done
 
 if psl_host_runs_i386 && [ -n "$(missing_of wine32:i386)" ]; then
   echo "setup: installing wine32:i386"
