@@ -1,7 +1,7 @@
 ; Per-user installer of Pondix Screenshot Loader, one for each Windows build.
 ; Built by scripts/make-installer.sh:
 ;   makensis -DARCH=amd64|x86 -DEXE=... -DLICENSE=... -DNOTICES=... -DLICENSE_PAGE=...
-;            -DICON=... -DVERSION=1.2.3 -DOUTFILE=... pondix.nsi
+;            -DICON=... -DVERSION=1.2.3 -DOUTFILE=... [-DSIGN=command] pondix.nsi
 ; Silent: setup.exe /S [/LOGIN=login] [/L=langid] [/D=folder]
 ; It speaks English and Russian, chosen by the user's display language; any
 ; other display language gets English. /L=1033 (English) or /L=1049 (Russian)
@@ -18,6 +18,13 @@ SetCompressor /SOLID lzma
 SetDateSave off
 RequestExecutionLevel user
 ManifestDPIAware true
+
+!ifdef SIGN
+  ; The uninstaller is signed before it is packed in, so that the one written
+  ; to disk carries the signature; then the installer itself.
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
 
 !include MUI2.nsh
 !include nsDialogs.nsh
