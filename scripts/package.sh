@@ -2,10 +2,12 @@
 # The release files, in build/dist: for each Windows build (win64, win32) the
 # per-user installer, a zip of the portable program with LICENSE.txt and
 # THIRD-PARTY-NOTICES.txt, and the program's debug information kept apart for
-# crash analysis; and SHA256SUMS over all of them.
+# crash analysis; a winget manifest set for both installers (winget/); and
+# SHA256SUMS over all of them.
 # The service host and the company site are fixed in the program here:
 #   PSL_SERVICE_HOST=pictures.example.org PSL_COMPANY_SITE=example.org bash scripts/package.sh
-# (defaults: the reserved .example names).
+# (defaults: the reserved .example names). PSL_RELEASE_URL is the address of
+# the folder the files will be published in, for the winget manifests.
 # Signing, when both are given (scripts/sign.sh):
 #   PSL_SIGN_PKCS12=cert.p12 PSL_SIGN_PASSWORD_FILE=password.txt [PSL_SIGN_TIMESTAMP_URL=...]
 # signs each program, the uninstaller inside each installer and the installers.
@@ -19,6 +21,7 @@ bash "$top/scripts/setup.sh"
 host=${PSL_SERVICE_HOST:-pondix.example}
 site=${PSL_COMPANY_SITE:-company.example}
 version=$(sed -n 's/^project(PondixScreenLoader VERSION \([0-9.]*\) .*/\1/p' "$top/CMakeLists.txt")
+release_url=${PSL_RELEASE_URL:-https://downloads.pondix.example/$version}
 if [ -n "${PSL_SIGN_PKCS12:-}${PSL_SIGN_PASSWORD_FILE:-}" ]; then
   if [ ! -r "${PSL_SIGN_PKCS12:-}" ] || [ ! -r "${PSL_SIGN_PASSWORD_FILE:-}" ]; then
     echo "package: signing needs both PSL_SIGN_PKCS12 (a PKCS#12 file) and PSL_SIGN_PASSWORD_FILE (its password), readable" >&2
@@ -71,6 +74,8 @@ for arch in win64 win32; do
   echo "package: $arch: $(stat -c %s "$stage/PondixScreenLoader.exe") bytes stripped," \
     "$(stat -c %s "$dir/PondixScreenLoader.exe") with debug information"
 done
-(cd "$dist" && sha256sum -- *.exe *.zip *.debug >SHA256SUMS)
+bash "$top/scripts/winget.sh" "$dist/winget" "$version" "$release_url" \
+  "$dist/PondixScreenLoader-$version-win64-setup.exe" "$dist/PondixScreenLoader-$version-win32-setup.exe"
+(cd "$dist" && sha256sum -- *.exe *.zip *.debug winget/*.yaml >SHA256SUMS)
 echo "package: release files for $host in $dist:"
 (cd "$dist" && ls -l | tail -n +2)
