@@ -19,6 +19,17 @@ page() {
   for text; do check "$name shows \"$text\"" wait_until 30 shows "$process" "$text"; done
   import -window root "$artifacts/installer-$name.png"
 }
+# uninstaller DISPLAY LANG PROGRAM NAME [OPTION]: with the display language
+# DISPLAY, the uninstaller's first page speaks LANG. It runs as a copy named
+# Un.exe, as it does for users; closing its window cancels it.
+uninstaller_gone() { ! driver texts un.exe >/dev/null; }
+uninstaller() {
+  LC_ALL=${locale[$1]} wine "$3" "${@:5}" &
+  page un.exe "$4" "${uninstall[$2]}"
+  driver post un.exe '#32770' 0x0010 0 0 >/dev/null  # WM_CLOSE
+  wait_until 10 uninstaller_gone
+  wait $!
+}
 # The texts of each language, ours and the standard ones around them.
 declare -A caption licence login finish uninstall
 caption[en]="Pondix Screenshot Loader Setup"
@@ -45,13 +56,7 @@ for lang in en ru; do
   page setup.exe "$lang-3-finish" "${finish[$lang]}"
   kill "$setup_pid"
   wait "$setup_pid"
-  # Run in place (_?=), the uninstaller keeps its own process name.
-  folder=$(winepath -u "C:\\Pondix-$lang" 2>/dev/null)
-  LC_ALL=${locale[$lang]} timeout 60 wine "$folder/uninstall.exe" "_?=C:\\Pondix-$lang" &
-  uninstall_pid=$!
-  page uninstall.exe "$lang-4-uninstall" "${uninstall[$lang]}"
-  kill "$uninstall_pid"
-  wait "$uninstall_pid"
+  uninstaller "$lang" "$lang" "C:\\Pondix-$lang\\uninstall.exe" "$lang-4-uninstall"
 done
 
 # The refusal of a folder with someone else's files, in Russian.
@@ -68,13 +73,14 @@ check "ru: the refusal names the folder and the file in Russian" \
   test -n "$(grep -F 'Установить Pondix Screenshot Loader в папку «C:\photos» нельзя' <<<"$box" | grep -F '«holiday.jpg»')"
 wait "$setup_pid"
 
-# /L= wins over the display language, both ways.
-for forced in "en_US.UTF-8 1049 ru" "ru_RU.UTF-8 1033 en"; do
+# /L= wins over the display language, both ways, in the uninstaller too.
+for forced in "en 1049 ru" "ru 1033 en"; do
   read -r display id lang <<<"$forced"
-  LC_ALL=$display timeout 60 wine "$setup" "/L=$id" '/D=C:\Pondix-forced' &
+  LC_ALL=${locale[$display]} timeout 60 wine "$setup" "/L=$id" '/D=C:\Pondix-forced' &
   setup_pid=$!
   page setup.exe "$lang-forced-by-$id" "${caption[$lang]}" "${licence[$lang]}"
   kill "$setup_pid"
   wait "$setup_pid"
+  uninstaller "$display" "$lang" "C:\\Pondix-$display\\uninstall.exe" "$lang-uninstall-forced-by-$id" "/L=$id"
 done
 finish
