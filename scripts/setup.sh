@@ -15,7 +15,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 nasm
   wine wine64 xvfb xcompmgr xdotool x11-utils xclip imagemagick
-  php-cli curl dpkg-dev procps iproute2 nsis zip time osslsigncode locales python3-yaml
+  php-cli curl dpkg-dev procps iproute2 nsis zip unzip time osslsigncode locales python3-yaml
 )
 
 missing_of() {
