@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# scripts/package.sh as a release is made, three times from scratch (about 7
+# scripts/package.sh as a release is made, three times from scratch (about 5
 # minutes on 2 cores): twice without a certificate, which must give unsigned
 # files and the same SHA256SUMS; then with a throwaway code-signing
 # certificate, which must sign every program, installer and the uninstaller
