@@ -4,9 +4,10 @@
 # files and the same SHA256SUMS; then with a throwaway code-signing
 # certificate, which must sign every program, installer and the uninstaller
 # inside each installer (checked on disk after a silent install under Wine),
-# with the password on no command line. Both runs' zips and winget manifests
-# are checked against the files they describe. build/dist is left empty: its
-# files were signed with a key that is thrown away.
+# with the password on no command line. Both runs' installers (their version
+# information), zips and winget manifests are checked against what they
+# describe. build/dist is left empty: its files were signed with a key that
+# is thrown away.
 #   bash tests/release/package_test.sh
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -25,12 +26,22 @@ check() {  # check DESCRIPTION COMMAND...
 package() { env -u PSL_SIGN_TIMESTAMP_URL -u PSL_RELEASE_URL -u PSL_SERVICE_HOST -u PSL_COMPANY_SITE "$@" bash "$top/scripts/package.sh"; }
 signed() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >"$1.verify" 2>&1; }
 unsigned() { ! osslsigncode verify -in "$1" >/dev/null 2>&1; }
+# The installer's version information: the project's version, in an English
+# and a Russian block (windres reads the resources of either architecture).
+versioned() {
+  local rc
+  rc=$(x86_64-w64-mingw32-windres -i "$1" -O rc 2>/dev/null)
+  grep -q 'BLOCK "040904e4"' <<<"$rc" && grep -q 'BLOCK "041904e3"' <<<"$rc" &&
+    [ "$(grep -c "VALUE \"ProductVersion\", \"$version\"" <<<"$rc")" = 2 ]
+}
 
 # What a zip holds, and the winget manifests against the installers beside them.
 check_release() {  # check_release NAME FOLDER
   local name=$1 folder=$2 arch
   for arch in win64 win32; do
     local zip="$folder/PondixScreenLoader-$version-$arch.zip" into="$folder/unzipped-$arch"
+    check "$name: the $arch installer's version information is $version, in English and Russian" \
+      versioned "$folder/PondixScreenLoader-$version-$arch-setup.exe"
     check "$name: the $arch zip holds the program, the licence and the notices" \
       test "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "LICENSE.txt PondixScreenLoader.exe THIRD-PARTY-NOTICES.txt "
     unzip -q -o "$zip" -d "$into"
