@@ -1,3 +1,7 @@
+# The manifest's assembly version is the project's too. app.rc names it
+# without a folder: windres finds it in generated/, on the include path.
+configure_file(${CMAKE_SOURCE_DIR}/res/app.manifest.in ${CMAKE_BINARY_DIR}/generated/app.manifest @ONLY)
+
 # psl_add_version_resource(TARGET DESCRIPTION): the version information of a
 # Windows executable, from the project's one version.
 function(psl_add_version_resource target description)

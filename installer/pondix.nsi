@@ -1,7 +1,11 @@
 ; Per-user installer of Pondix Screenshot Loader, one for each Windows build.
 ; Built by scripts/make-installer.sh:
-;   makensis -DARCH=amd64|x86 -DEXE=... -DICON=... -DVERSION=1.2.3 -DOUTFILE=... pondix.nsi
-; Silent: setup.exe /S [/LOGIN=login] [/D=folder]
+;   makensis -DARCH=amd64|x86 -DEXE=... -DLICENSE=... -DNOTICES=... -DLICENSE_PAGE=...
+;            -DICON=... -DVERSION=1.2.3 -DOUTFILE=... [-DSIGN=command] pondix.nsi
+; Silent: setup.exe /S [/LOGIN=login] [/L=langid] [/D=folder]
+; It speaks English and Russian, chosen by the user's display language; any
+; other display language gets English. /L=1033 (English) or /L=1049 (Russian)
+; forces one, for the installer and the uninstaller alike.
 
 Unicode true
 !if "${ARCH}" == "amd64"
@@ -14,6 +18,13 @@ SetCompressor /SOLID lzma
 SetDateSave off
 RequestExecutionLevel user
 ManifestDPIAware true
+
+!ifdef SIGN
+  ; The uninstaller is signed before it is packed in, so that the one written
+  ; to disk carries the signature; then the installer itself.
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
 
 !include MUI2.nsh
 !include nsDialogs.nsh
@@ -28,6 +39,8 @@ ManifestDPIAware true
 ; Written first into every folder this installer fills: a folder holding it is
 ; an installation of ours, even one left half done.
 !define MARKER "PondixScreenLoader.installed"
+!define LICENSE_NAME "LICENSE.txt"
+!define NOTICES_NAME "THIRD-PARTY-NOTICES.txt"
 
 Name "${PRODUCT}"
 BrandingText "${PRODUCT} ${VERSION}"
@@ -47,35 +60,100 @@ Var CopyLeft
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+; The language is known only after .onInit: the folder is checked with the
+; window about to show, so that a refusal speaks the user's language.
+!define MUI_CUSTOMFUNCTION_GUIINIT RefuseUnfitFolder
+; The MIT licence asks for no consent: the page informs, and Next goes on.
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "$(LicenseNote)"
+!insertmacro MUI_PAGE_LICENSE "${LICENSE_PAGE}"
 Page custom LoginPage LoginPageLeave
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE_NAME}"
-!define MUI_FINISHPAGE_RUN_TEXT "Запустить ${PRODUCT}"
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+; The first is the one for display languages that have none of their own.
+!insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Russian"
+
+LangString LicenseNote ${LANG_ENGLISH} "${PRODUCT} is free software under the MIT licence; \
+  the licences of the software it contains follow it. Press Next to continue."
+LangString LicenseNote ${LANG_RUSSIAN} "${PRODUCT} — свободная программа под лицензией MIT; \
+  за ней следуют лицензии программ, которые она содержит. Нажмите «Далее», чтобы продолжить."
+LangString LoginTitle ${LANG_ENGLISH} "Login"
+LangString LoginTitle ${LANG_RUSSIAN} "Логин"
+LangString LoginSubtitle ${LANG_ENGLISH} "The login the program uploads screenshots with"
+LangString LoginSubtitle ${LANG_RUSSIAN} "Логин, с которым программа загружает скриншоты"
+LangString LoginPrompt ${LANG_ENGLISH} "Enter your login on the Pondix service. On an upgrade, \
+  leave the field empty to keep the login you have."
+LangString LoginPrompt ${LANG_RUSSIAN} "Введите ваш логин на сервисе Pondix. При обновлении \
+  оставьте поле пустым, чтобы сохранить прежний логин."
+LangString FolderRefused ${LANG_ENGLISH} "${PRODUCT} cannot be installed in the folder $\"$INSTDIR$\": \
+  it holds files that are not the program's, such as $\"$R0$\". The program installs only into \
+  an empty folder or over an earlier installation of its own. Choose another folder."
+LangString FolderRefused ${LANG_RUSSIAN} "Установить ${PRODUCT} в папку «$INSTDIR» нельзя: в ней есть файлы, \
+  которые не относятся к программе, например «$R0». Программа ставится только в пустую папку \
+  или поверх своей прежней установки. Выберите другую папку."
+LangString CopyLeftSetup ${LANG_ENGLISH} "${PRODUCT} from the folder $\"$INSTDIR$\" did not end within \
+  10 seconds, and its file cannot be replaced. Close the program and run the setup again."
+LangString CopyLeftSetup ${LANG_RUSSIAN} "Программа ${PRODUCT} из папки «$INSTDIR» не завершилась за 10 секунд, \
+  и её файл нельзя заменить. Закройте программу и запустите установку снова."
+LangString CopyLeftUninstall ${LANG_ENGLISH} "${PRODUCT} from the folder $\"$INSTDIR$\" did not end within \
+  10 seconds, and its file cannot be removed. Close the program and run the uninstall again."
+LangString CopyLeftUninstall ${LANG_RUSSIAN} "Программа ${PRODUCT} из папки «$INSTDIR» не завершилась за 10 секунд, \
+  и её файл нельзя удалить. Закройте программу и запустите удаление снова."
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
-VIAddVersionKey /LANG=${LANG_RUSSIAN} "ProductName" "${PRODUCT}"
-VIAddVersionKey /LANG=${LANG_RUSSIAN} "CompanyName" "Pondix"
-VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileDescription" "Установка ${PRODUCT}"
-VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileVersion" "${VERSION}"
-VIAddVersionKey /LANG=${LANG_RUSSIAN} "ProductVersion" "${VERSION}"
+!macro VERSION_KEYS lang description
+  VIAddVersionKey /LANG=${lang} "ProductName" "${PRODUCT}"
+  VIAddVersionKey /LANG=${lang} "CompanyName" "Pondix"
+  VIAddVersionKey /LANG=${lang} "FileDescription" "${description}"
+  VIAddVersionKey /LANG=${lang} "FileVersion" "${VERSION}"
+  VIAddVersionKey /LANG=${lang} "ProductVersion" "${VERSION}"
+  VIAddVersionKey /LANG=${lang} "LegalCopyright" "Copyright (c) Pondix. MIT licence."
+!macroend
+!insertmacro VERSION_KEYS ${LANG_ENGLISH} "${PRODUCT} Setup"
+!insertmacro VERSION_KEYS ${LANG_RUSSIAN} "Установка ${PRODUCT}"
+
+; /L=LANGID: the language asked for, where the display language would choose
+; another. NSIS matches it against the installer's languages after .onInit.
+!macro FORCED_LANGUAGE un
+Function ${un}ForcedLanguage
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/L=" $1
+  ${IfNot} ${Errors}
+    IntOp $LANGUAGE $1 + 0
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro FORCED_LANGUAGE ""
+!insertmacro FORCED_LANGUAGE "un."
 
 Function .onInit
+  Call ForcedLanguage
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/LOGIN=" $Login
   ${If} ${Errors}
     StrCpy $Login ""
   ${EndIf}
+  ; Without a window the refusal is only the exit code, and it comes first.
+  ${If} ${Silent}
+    Call RefuseUnfitFolder
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  Call un.ForcedLanguage
+FunctionEnd
+
+Function RefuseUnfitFolder
   Call CheckFolder
   ${If} $R0 != ""
-    MessageBox MB_OK|MB_ICONSTOP "Установить ${PRODUCT} в папку «$INSTDIR» нельзя: в ней есть файлы, \
-      которые не относятся к программе, например «$R0». Программа ставится только в пустую папку \
-      или поверх своей прежней установки. Выберите другую папку." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(FolderRefused)" /SD IDOK
     SetErrorLevel 2
     Abort
   ${EndIf}
@@ -126,6 +204,8 @@ Function CheckFolder
       ${If} ${FileExists} "$INSTDIR\$R1\*.*"
         StrCpy $R2 0
       ${ElseIf} $R1 == "${EXE_NAME}"
+      ${OrIf} $R1 == "${LICENSE_NAME}"
+      ${OrIf} $R1 == "${NOTICES_NAME}"
       ${OrIf} $R1 == "uninstall.exe"
       ${OrIf} $R1 == "config.pl"
       ${OrIf} $R1 == "ver"
@@ -157,10 +237,10 @@ Function CheckFolder
 FunctionEnd
 
 Function LoginPage
-  !insertmacro MUI_HEADER_TEXT "Логин" "Логин, с которым программа загружает скриншоты"
+  !insertmacro MUI_HEADER_TEXT "$(LoginTitle)" "$(LoginSubtitle)"
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 36u "Введите ваш логин на сервисе Pondix. При обновлении оставьте поле пустым, чтобы сохранить прежний логин."
+  ${NSD_CreateLabel} 0 0 100% 36u "$(LoginPrompt)"
   Pop $0
   ${NSD_CreateText} 0 40u 100% 12u "$Login"
   Pop $LoginField
@@ -260,8 +340,7 @@ Section "Install"
   Call CloseRunningCopies
   ; A copy that will not end keeps its file: stop before anything is changed.
   ${If} $CopyLeft == 1
-    MessageBox MB_OK|MB_ICONSTOP "Программа ${PRODUCT} из папки «$INSTDIR» не завершилась за 10 секунд, \
-      и её файл нельзя заменить. Закройте программу и запустите установку снова." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(CopyLeftSetup)" /SD IDOK
     SetErrorLevel 2
     Abort
   ${EndIf}
@@ -270,6 +349,8 @@ Section "Install"
   FileWrite $0 "${PRODUCT} ${VERSION}$\r$\n"
   FileClose $0
   File "/oname=${EXE_NAME}" "${EXE}"
+  File "/oname=${LICENSE_NAME}" "${LICENSE}"
+  File "/oname=${NOTICES_NAME}" "${NOTICES}"
   ; An empty field keeps the login of an earlier installation.
   ${If} $Login != ""
     FileOpen $0 "$INSTDIR\config.pl" w
@@ -298,12 +379,13 @@ Section "Uninstall"
   Call un.CloseRunningCopies
   ; Half an uninstall would leave a running program without its uninstaller.
   ${If} $CopyLeft == 1
-    MessageBox MB_OK|MB_ICONSTOP "Программа ${PRODUCT} из папки «$INSTDIR» не завершилась за 10 секунд, \
-      и её файл нельзя удалить. Закройте программу и запустите удаление снова." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(CopyLeftUninstall)" /SD IDOK
     SetErrorLevel 2
     Abort
   ${EndIf}
   Delete "$INSTDIR\${EXE_NAME}"
+  Delete "$INSTDIR\${LICENSE_NAME}"
+  Delete "$INSTDIR\${NOTICES_NAME}"
   Delete "$INSTDIR\ver"
   Delete "$INSTDIR\config.pl"
   ; Pictures of uploads that failed while the program ran from here.

@@ -13,15 +13,18 @@ source "$top/scripts/wine-arch.sh"
 # with their build tools, libjpeg and GoogleTest (the Windows builds compile
 # both from Debian's sources), Wine with a virtual X server and a compositor
 # (xdpyinfo for the run command, ImageMagick for screenshots), the reference
-# service's PHP, NSIS for the installers, and the tools the tests and
-# benchmarks call (curl, ss, pgrep, GNU time, zip, python3, git).
+# service's PHP and the nginx with OpenSSL that serves it over HTTPS, NSIS
+# and osslsigncode for the installers and release files, the locales that
+# the installer's language test runs Wine in, and the tools the tests and
+# benchmarks call (curl, ss, pgrep, GNU time, zip, unzip, python3 with YAML
+# for the winget manifests, git).
 packages=(
   cmake g++ ninja-build clang clang-format libclang-rt-14-dev git
   libjpeg62-turbo-dev libjpeg-turbo-progs googletest libgtest-dev dpkg-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 nasm
   wine wine64 xvfb xcompmgr x11-utils imagemagick
-  php-cli nsis curl procps iproute2 time zip python3
+  php-cli nsis curl procps iproute2 time zip unzip python3 python3-yaml osslsigncode locales
   libssl-dev openssl nginx-light libnginx-mod-stream
 )
 
@@ -51,6 +54,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   apt_install "${missing[@]}"
 fi
+
+# The installer's language test runs Wine with an English and a Russian
+# display language, which Wine takes from the locale.
+for locale in en_US ru_RU; do
+  locale -a | grep -qx "$locale.utf8" || localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+done
 
 # A host whose package mirrors cannot give 32-bit Wine is remembered, so
 # that later runs do not try again: PSL_RETRY_WINE32=1 (or removing the

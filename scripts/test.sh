@@ -3,8 +3,9 @@
 # the Windows tests and the end-to-end tests under 64-bit Wine and, where the
 # host executes 32-bit code, under 32-bit Wine, and the format check.
 #   test.sh              all of the above
-#   test.sh --extended   also ThreadSanitizer, the fuzzers (bounded), a soak of 200
-#                        captures under 64-bit Wine and the benchmarks
+#   test.sh --extended   also ThreadSanitizer, the fuzzers (bounded), the release
+#                        files (signed and not), a soak of 200 captures under
+#                        64-bit Wine and the benchmarks
 # Installs what is missing and builds incrementally first; the 32-bit build is
 # compiled everywhere. Where its tests cannot run, one line says why and they
 # count as skipped. PSL_NO_32BIT=1 takes that path on any host.
@@ -85,6 +86,8 @@ fi
 if [ $extended = 1 ]; then
   suite "native unit tests under ThreadSanitizer" "$top/build/native-tsan" -j"$(nproc)"
   one "fuzzers, bounded" bash "$top/scripts/fuzz.sh"
+  one "release files: unsigned twice, signed once, installed under 64-bit Wine" \
+    bash "$top/tests/release/package_test.sh"
   one "soak: 200 captures with uploads under 64-bit Wine" \
     bash "$top/scripts/wine-run.sh" --arch win64 --mode compositor --timeout 1800 --own-loopback \
     bash "$top/tests/e2e/soak_test.sh" "$top/build/win64" 200

@@ -57,7 +57,7 @@ TEST(ProgramResources, BothExecutablesCarryTheProjectsVersion) {
   }
 }
 
-TEST(ProgramResources, ManifestAsksForCommonControls6AndNamesWindows7To11) {
+TEST(ProgramResources, ManifestCarriesTheVersionAsksForCommonControls6AndNamesWindows7To11) {
   std::wstring path = WinePath(PSL_PROGRAM_EXE);
   HMODULE image =
       LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
@@ -68,6 +68,7 @@ TEST(ProgramResources, ManifestAsksForCommonControls6AndNamesWindows7To11) {
   const char* bytes = static_cast<const char*>(LockResource(LoadResource(image, found)));
   std::string manifest(bytes, SizeofResource(image, found));
   for (const char* entry : {
+           "name=\"Pondix.ScreenLoader\" version=\"" PSL_VERSION ".0\"",
            "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
            "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
            "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8

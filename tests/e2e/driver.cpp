@@ -139,7 +139,7 @@ int Usage() {
       "move X1 Y1 X2 Y2 |\n"
       "       release X Y [BUTTON] | message-box EXE SECONDS | box-ok EXE | post EXE CLASS MSG WPARAM "
       "LPARAM |\n"
-      "       hold-clipboard SECONDS | foreign-form1 SECONDS\n",
+      "       hold-clipboard SECONDS | foreign-form1 SECONDS | texts EXE\n",
       stderr);
   return 2;
 }
@@ -178,6 +178,28 @@ int ForeignForm(int seconds) {
     DispatchMessageW(&msg);
   }
   return IsWindow(window) ? 0 : 1;
+}
+
+// A window's text, also of another process's control (WM_GETTEXT crosses
+// processes; GetWindowText does not ask them), on one line.
+std::string WindowText(HWND h) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length) || length == 0) return {};
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
+                      &copied);
+  text.resize(copied);
+  for (wchar_t& c : text)
+    if (c == L'\r' || c == L'\n') c = L' ';
+  return Narrow(text);
+}
+
+BOOL CALLBACK PrintShownText(HWND h, LPARAM) {
+  if (!IsWindowVisible(h)) return TRUE;
+  std::string text = WindowText(h);
+  if (!text.empty()) std::printf("%s\n", text.c_str());
+  return TRUE;
 }
 
 HWND FindByClass(const std::string& cls) {
@@ -463,6 +485,16 @@ int main(int argc, char** argv) {
       if (static_cast<LONG>(until - GetTickCount()) <= 0) return 1;
       Sleep(100);
     }
+  }
+  if (cmd == "texts" && argc == 3) {  // what a process's windows show: each caption, then its controls' texts
+    bool any = false;
+    for (const Window& w : TopLevelWindows()) {
+      if (!w.visible || w.process != argv[2]) continue;
+      any = true;
+      PrintShownText(w.handle, 0);
+      EnumChildWindows(w.handle, PrintShownText, 0);
+    }
+    return any ? 0 : 1;
   }
   if (cmd == "box-count" && argc == 3) {  // how many message boxes a process shows
     int n = 0;

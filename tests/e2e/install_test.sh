@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# The installer of this build as a user meets it, silent: the program, its
-# shortcut, "config.pl" with the given login and the uninstall entry in the
-# user's own folders; the installed program at work against the service with
-# that login; an upgrade over the running copy; and a silent uninstall while it
-# runs that ends it and leaves nothing behind, the autostart value included.
+# The installer of this build as a user meets it, silent: the program with its
+# licence and third-party notices, its shortcut, "config.pl" with the given
+# login and the uninstall entry in the user's own folders; the installed
+# program at work against the service with that login; an upgrade over the
+# running copy; and a silent uninstall while it runs that ends it and leaves
+# nothing behind, the autostart value included.
 # Both keep to their own: no folder of someone else's files is written to, no
 # file of the user's is removed, no window of another program is asked to
 # close, and a copy of ours that will not end stops the setup in about 10 s.
 source "$(dirname "$0")/lib.sh"
+# The messages read here are the English ones (install_language_test.sh has both).
+export LC_ALL=en_US.UTF-8
 tip="Pondix Screenshot Loader"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\PondixScreenLoader'
 run_key='HKCU\software\microsoft\windows\currentversion\run'
@@ -16,7 +19,9 @@ new_work install
 setup="$work/setup.exe"
 storage="$work/pictures"
 mkdir -p "$work/cwd"
-check "installer built" bash "$top/scripts/make-installer.sh" "$WINEARCH" "$build/PondixScreenLoader.exe" "$setup"
+notices="$work/THIRD-PARTY-NOTICES.txt"
+check "notices written from the link map" bash "$top/scripts/notices.sh" "$build/PondixScreenLoader.exe.map" "$notices"
+check "installer built" bash "$top/scripts/make-installer.sh" "$WINEARCH" "$build/PondixScreenLoader.exe" "$notices" "$setup"
 start_service "$storage"
 
 windows_var() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
@@ -55,7 +60,7 @@ box=$(driver message-box setup.exe 30)
 driver box-ok setup.exe
 echo "$box"
 check "shown, the refusal names the folder and a file in the way" \
-  test -n "$(grep -F '«C:\photos»' <<<"$box" | grep -F '«holiday.jpg»')"
+  test -n "$(grep -F '"C:\photos"' <<<"$box" | grep -F '"holiday.jpg"')"
 wait "$setup_pid"
 check "and fails" test $? != 0
 
@@ -63,6 +68,8 @@ wine "$setup" /S "/LOGIN=$login"
 echo "installed into: $folder_win"
 check "the program in the user's folder" test -f "$folder/PondixScreenLoader.exe"
 check "the same bytes as the build" cmp -s "$folder/PondixScreenLoader.exe" "$build/PondixScreenLoader.exe"
+check "beside it the MIT licence as a Windows text" cmp -s "$folder/LICENSE.txt" <(sed 's/$/\r/' "$top/LICENSE")
+check "and the third-party notices" cmp -s "$folder/THIRD-PARTY-NOTICES.txt" "$notices"
 check "config.pl with exactly the login as its line" test "$(od -An -c "$folder/config.pl")" = "$(printf '%s\r\n' "$login" | od -An -c)"
 check "the Start-menu shortcut" test -f "$shortcut"
 check "the uninstall entry's name" test "$(entry DisplayName)" = "$tip"
