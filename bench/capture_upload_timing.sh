@@ -15,22 +15,21 @@ if [ -z "${WINEPREFIX:-}" ]; then
   export PSL_WINE_SCREEN=1600x1000
   exec bash "$top/scripts/wine-run.sh" --arch "$arch" --mode compositor --timeout 900 --own-loopback bash "$0" "$@"
 fi
-source "$top/scripts/config.sh"
+source "$top/scripts/harness.sh"
 runs=${1:-8}
 build="$top/build/$arch"
 work=$(mktemp -d "$build/timing.XXXXXX")
 storage="$work/pictures"
-mkdir -p "$work/cwd" "$work/app"
-# A copy of its own: the program keeps files beside itself (ver, config.pl).
-cp "$build/PondixScreenLoader.exe" "$work/app/"
-driver() { wine "$build/tests/e2e/psl_driver.exe" "$@" 2>/dev/null | tr -d '\r'; }
-trap 'bash "$top/scripts/service.sh" stop "$storage" >/dev/null 2>&1; rm -rf "$work"' EXIT
+mkdir -p "$work/cwd"
+program=$(psl_place_program "$build/PondixScreenLoader.exe" "$work/app")
+driver() { psl_driver "$build" "$@"; }
+trap 'psl_stop_service "$storage"; rm -rf "$work"' EXIT
 
-bash "$top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$storage" || exit 1
+psl_start_service "$storage" || exit 1
 wine "$build/tests/e2e/psl_pattern.exe" 0 0 1600 1000 &
 driver wait-shown PslPatternWindow 30 >/dev/null
 start_program() {
-  (cd "$work/cwd" && exec wine "$work/app/PondixScreenLoader.exe") &
+  (cd "$work/cwd" && exec wine "$program") &
   for _ in $(seq 100); do driver exists TForm3 && break; sleep 0.2; done
   sleep 1
 }
@@ -69,10 +68,7 @@ time_uploads "plain HTTP" | tee "$work/plain.txt"
 # switches of all its threads) over a stretch of quiet, read from its own
 # process in /proc.
 idle=${PSL_IDLE_SECONDS:-60}
-pid=""
-for p in $(pgrep -f PondixScreenLoader.exe); do
-  grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$p/environ" 2>/dev/null && pid=$p
-done
+pid=$(psl_program_pid)
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 switches() { cat /proc/"$pid"/task/*/status | awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { print n }'; }
 if [ -n "$pid" ]; then
@@ -87,12 +83,12 @@ fi
 # The same over HTTPS: the service behind nginx, the program built for it.
 driver close TForm1 >/dev/null
 for _ in $(seq 50); do driver exists TForm3 || break; sleep 0.2; done
-bash "$top/scripts/service.sh" stop "$storage"
+psl_stop_service "$storage"
 if [ -n "${PSL_WINE_NETNS:-}" ] && [ -f "$build/https/PondixScreenLoader.exe" ]; then
   bash "$top/scripts/test-ca.sh" "$work/ca"
   mount --bind "$work/ca/bundle.crt" /etc/ssl/certs/ca-certificates.crt
-  bash "$top/scripts/service.sh" start --tls "$work/ca/good.pem" "$work/ca/server.key" "$PSL_TEST_SERVICE_PORT" "$storage" || exit 1
-  cp "$build/https/PondixScreenLoader.exe" "$work/app/"
+  psl_start_service --tls "$work/ca/good.pem" "$work/ca/server.key" "$storage" || exit 1
+  program=$(psl_place_program "$build/https/PondixScreenLoader.exe" "$work/app")
   start_program
   time_uploads "HTTPS" | tee "$work/https.txt"
   driver close TForm1 >/dev/null

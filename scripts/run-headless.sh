@@ -9,11 +9,11 @@ build=$(cd "$1" && pwd)
 storage=$2
 exe=$3
 top=$(cd "$(dirname "$0")/.." && pwd)
-source "$top/scripts/config.sh"
+source "$top/scripts/harness.sh"
 shots="$build/artifacts"
 work="$top/build/run"
 mkdir -p "$shots" "$work"
-driver() { wine "$build/tests/e2e/psl_driver.exe" "$@" 2>/dev/null | tr -d '\r'; }
+driver() { psl_driver "$build" "$@"; }
 fail() {
   echo "run: $*" >&2
   exit 1

@@ -12,7 +12,7 @@
 # Installs what is missing and builds incrementally first.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-source "$top/scripts/config.sh"
+source "$top/scripts/harness.sh"
 source "$top/scripts/wine-arch.sh"
 arch=${PSL_RUN_ARCH:-win64}
 tls=${PSL_TLS:-0}
@@ -49,16 +49,14 @@ fi
 
 storage="$top/build/run/pictures"
 mkdir -p "$storage"
-bash "$top/scripts/service.sh" stop "$storage" >/dev/null 2>&1 || true
-bash "$top/scripts/service.sh" start "${service_tls[@]}" "$PSL_TEST_SERVICE_PORT" "$storage"
-trap 'bash "$top/scripts/service.sh" stop "$storage" >/dev/null 2>&1 || true' EXIT
+psl_stop_service "$storage"
+psl_start_service "${service_tls[@]}" "$storage"
+trap 'psl_stop_service "$storage"' EXIT
 echo "service: $scheme://$PSL_TEST_SERVICE_HOST/ (pictures in $storage)"
 
 # The program keeps files beside itself (ver, config.pl): a folder of its own
 # keeps them, as an installation would, and out of the build.
-app="$top/build/run/app"
-mkdir -p "$app"
-cp --remove-destination "$program" "$app/"
+app=$(psl_place_program "$program" "$top/build/run/app")
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   PATH="$(psl_wine_path "$arch"):$PATH"
@@ -68,10 +66,10 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   cd "$top/build/run"
   echo "program: in the tray; Alt+S takes a screenshot, the tray menu's last item ends it"
   echo "(the veil is translucent and the copy clean only where the desktop runs a compositor)"
-  trusting wine "$app/PondixScreenLoader.exe"
+  trusting wine "$app"
   exit
 fi
 
 # The service runs outside the run, so the run shares the machine's network.
 PSL_WINE_OWN_LOOPBACK=0 trusting bash "$top/scripts/wine-run.sh" --arch "$arch" --mode compositor --timeout "${PSL_RUN_SECONDS:-600}" \
-  bash "$top/scripts/run-headless.sh" "$top/build/$arch" "$storage" "$app/PondixScreenLoader.exe"
+  bash "$top/scripts/run-headless.sh" "$top/build/$arch" "$storage" "$app"

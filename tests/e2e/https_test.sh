@@ -43,7 +43,7 @@ stop_relay() {
 
 # The service behind nginx, with a relay between them that keeps each request.
 php_port=$(free_port)
-PSL_LINK_SCHEME=https bash "$service_script" start "$php_port" "$storage" || exit 1
+PSL_LINK_SCHEME=https bash "$top/scripts/service.sh" start "$php_port" "$storage" || exit 1
 service_storage=$storage
 relay_port=$(free_port)
 check "relay started" start_relay "$relay_port" "$php_port" "$work/tls"

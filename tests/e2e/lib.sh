@@ -3,10 +3,10 @@
 # run's own). $1 of the script is the Windows build folder.
 build=$(cd "$1" && pwd)
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-source "$top/scripts/config.sh"
+source "$top/scripts/harness.sh"
 artifacts="$build/artifacts"
 mkdir -p "$artifacts"
-driver() { wine "$build/tests/e2e/psl_driver.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+driver() { psl_driver "$build" "$@"; }
 failures=0
 # Each check is one case of test.sh's count (PSL_CASE_DIR, PSL_CASE_NAME).
 case_log=/dev/null
@@ -23,16 +23,7 @@ check() {  # check DESCRIPTION COMMAND...
     failures=$((failures + 1))
   fi
 }
-# Only this run's program: runs of other tests may have theirs going.
-program_pid() {
-  local pid
-  for pid in $(pgrep -f 'PondixScreenLoader.exe'); do
-    if grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null; then
-      echo "$pid"
-      return
-    fi
-  done
-}
+program_pid() { psl_program_pid; }
 wait_until() {  # wait_until SECONDS COMMAND...
   local limit=$1
   shift
@@ -46,6 +37,7 @@ finish() {
   echo "$failures failed"
   [ "$failures" -eq 0 ]
 }
+not_visible() { ! driver visible "$1" >/dev/null; }
 tip_count() { driver tips | grep -cxF "$1"; }
 no_tip() { [ "$(tip_count "$1")" = 0 ]; }
 # The icon with this tip is gone from the virtual desktop's tray. Explorer may
@@ -61,32 +53,21 @@ new_work() { work=$(mktemp -d "$build/e2e-$1.XXXXXX"); }
 
 # private_copy DIR: copies the program into DIR and prints the copy's path. The
 # program keeps files beside itself (ver, config.pl), so each run needs its own.
-private_copy() {
-  mkdir -p "$1"
-  cp "$build/PondixScreenLoader.exe" "$1/"
-  echo "$1/PondixScreenLoader.exe"
-}
+private_copy() { psl_place_program "$build/PondixScreenLoader.exe" "$1"; }
 
-# start_service STORAGE [MAX_SIZE]: the reference service on the port built into
-# the program (its own port under wine-run.sh --own-loopback), which the program
-# asks at every start; the script ends when it cannot start. stop_service ends
-# it, and so does the end of the script.
+# start_service [--tls CERT KEY] STORAGE [MAX_SIZE]: the reference service on
+# the port built into the program (its own port under wine-run.sh
+# --own-loopback), which the program asks at every start; the script ends
+# when it cannot start. stop_service ends it, and so does the end of the script.
 service_storage=""
-service_script="$top/scripts/service.sh"  # kept apart: a script may reuse "top"
 start_service() {
+  local tls=()
+  [ "$1" = --tls ] && tls=("$1" "$2" "$3") && shift 3
   service_storage=$(mkdir -p "$1" && cd "$1" && pwd)
-  bash "$service_script" start "$PSL_TEST_SERVICE_PORT" "$service_storage" "${@:2}" || exit 1
-  # On a shared network another run's service may hold the port: then ours
-  # fails while the port still answers.
-  local pid
-  pid=$(cat "$service_storage/.service.pid")
-  if ! ss -Hltnp "sport = :$PSL_TEST_SERVICE_PORT" | grep -q "pid=$pid,"; then
-    echo "start_service: port $PSL_TEST_SERVICE_PORT is held by another process" >&2
-    exit 1
-  fi
+  psl_start_service "${tls[@]}" "$@" || exit 1
 }
 stop_service() {
-  [ -z "$service_storage" ] || bash "$service_script" stop "$service_storage"
+  [ -z "$service_storage" ] || psl_stop_service "$service_storage"
 }
 
 # record_browser LOG: the default browser becomes a script that appends each
