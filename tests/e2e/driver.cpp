@@ -184,11 +184,12 @@ int ForeignForm(int seconds) {
 // processes; GetWindowText does not ask them), on one line.
 std::string WindowText(HWND h) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length) || length == 0) return {};
+  if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length) || length == 0)
+    return {};
   std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  SendMessageTimeoutW(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
-                      &copied);
+  SendMessageTimeoutW(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                      2000, &copied);
   text.resize(copied);
   for (wchar_t& c : text)
     if (c == L'\r' || c == L'\n') c = L' ';
