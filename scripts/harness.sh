@@ -3,6 +3,7 @@
 # Sourced; the Windows commands need the environment of scripts/wine-run.sh.
 psl_harness_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$psl_harness_top/scripts/config.sh"
+source "$psl_harness_top/scripts/processes.sh"
 
 # psl_driver BUILD ARGS...: the driver of that Windows build; its output
 # without CRs, its exit code.

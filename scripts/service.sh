@@ -17,15 +17,8 @@ usage() {
   exit 2
 }
 
-alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null; }
-
-free_port() {  # a loopback port nothing listens on
-  local port
-  while :; do
-    port=$((20000 + RANDOM % 40000))
-    [ -z "$(ss -Hltn "sport = :$port")" ] && echo "$port" && return
-  done
-}
+source "$top/scripts/processes.sh"
+alive() { psl_alive "$@"; }
 
 start() {
   local cert="" key=""
@@ -39,7 +32,7 @@ start() {
   storage=$(cd "$storage" && pwd)
   local front=$port scheme=${PSL_LINK_SCHEME:-http}
   if [ -n "$cert" ]; then
-    port=$(free_port)
+    port=$(psl_free_port)
     scheme=https
   fi
   local pidfile="$storage/.service.pid"
@@ -81,17 +74,7 @@ stop() {
   local storage=$1
   local pidfile="$storage/.service.pid"
   bash "$top/scripts/tls-front.sh" stop "$storage/.tls"
-  [ -f "$pidfile" ] || return 0
-  local pid
-  pid=$(cat "$pidfile")
-  if alive "$pid" && tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q 'service/router.php'; then
-    kill "$pid"
-    for _ in $(seq 100); do
-      alive "$pid" || break
-      sleep 0.02
-    done
-  fi
-  rm -f "$pidfile"
+  psl_stop_pidfile "$pidfile" service/router.php
 }
 
 case "${1:-}" in

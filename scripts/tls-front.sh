@@ -13,7 +13,8 @@ usage() {
   exit 2
 }
 
-alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null; }
+source "$(dirname "$0")/processes.sh"
+alive() { psl_alive "$@"; }
 
 start() {
   local dir=$1 port=$2 backend=$3 cert=$4 key=$5
@@ -65,17 +66,8 @@ CONF
 
 stop() {
   local pidfile="$1/front.pid"
-  [ -f "$pidfile" ] || return 0
-  local pid
-  pid=$(cat "$pidfile")
-  if alive "$pid" && tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q '^nginx'; then
-    kill "$pid"  # the master's fast shutdown ends its worker too
-    for _ in $(seq 100); do
-      alive "$pid" || break
-      sleep 0.02
-    done
-  fi
-  rm -f "$pidfile"
+  # The master's fast shutdown ends its worker too.
+  psl_stop_pidfile "$pidfile" '^nginx'
 }
 
 case "${1:-}" in

@@ -43,6 +43,5 @@ class TNetTLSStream : public TNetConnection {
   void Close() noexcept override;
 
  private:
-  class TEngine;  // the system's library, in tls_openssl.cpp or tls_schannel.cpp
-  std::unique_ptr<TEngine> engine_;
+  std::unique_ptr<class TTLSEngine> engine_;
 };

@@ -31,3 +31,23 @@ std::string TLSFailureText(TTLSFailure failure, const std::string& detail = "");
 // older than TLS 1.2. False when they say nothing of these.
 bool JudgeServerFirstBytes(const unsigned char* bytes, std::size_t size, TTLSFailure& failure,
                            std::string& detail);
+
+// The first bytes a server sent, kept for JudgeServerFirstBytes.
+class TServerFirstBytes {
+ public:
+  void Keep(const char* data, std::size_t size) {
+    std::size_t take = size < sizeof bytes_ - kept_ ? size : sizeof bytes_ - kept_;
+    for (std::size_t i = 0; i < take; ++i) bytes_[kept_ + i] = static_cast<unsigned char>(data[i]);
+    kept_ += take;
+  }
+  // Raises ENetTLSError when they tell why the handshake failed; else nothing.
+  void RaiseIfTelling() const {
+    TTLSFailure failure;
+    std::string detail;
+    if (JudgeServerFirstBytes(bytes_, kept_, failure, detail)) RaiseTLSFailure(failure, detail);
+  }
+
+ private:
+  unsigned char bytes_[16] = {};
+  std::size_t kept_ = 0;
+};

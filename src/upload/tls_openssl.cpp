@@ -16,6 +16,7 @@
 
 #include "upload/net_socket.h"
 #include "upload/net_tls_stream.h"
+#include "upload/tls_engine.h"
 #include "upload/tls_failures.h"
 
 namespace {
@@ -103,9 +104,9 @@ SSL_CTX* SharedContext() {
 
 }  // namespace
 
-class TNetTLSStream::TEngine {
+class TOpenSSLEngine final : public TTLSEngine {
  public:
-  TEngine(std::unique_ptr<TNetConnection> transport, const std::string& host)
+  TOpenSSLEngine(std::unique_ptr<TNetConnection> transport, const std::string& host)
       : transport_(std::move(transport)) {
     ssl_.reset(SSL_new(SharedContext()));
     if (!ssl_) RaiseTLSFailure(TTLSFailure::kLibraryMissing, "SSL_new");
@@ -134,9 +135,9 @@ class TNetTLSStream::TEngine {
     Handshake();
   }
 
-  TNetConnection& Transport() { return *transport_; }
+  TNetConnection& Transport() override { return *transport_; }
 
-  void SendAll(const char* data, std::size_t size) {
+  void SendAll(const char* data, std::size_t size) override {
     while (size > 0) {
       // A piece at a time, so the encrypted bytes waiting in memory stay bounded.
       int piece = static_cast<int>(std::min<std::size_t>(size, kSendPiece));
@@ -149,7 +150,7 @@ class TNetTLSStream::TEngine {
     }
   }
 
-  std::size_t ReceiveSome(char* buffer, std::size_t capacity) {
+  std::size_t ReceiveSome(char* buffer, std::size_t capacity) override {
     int want = static_cast<int>(std::min<std::size_t>(capacity, INT_MAX));
     for (;;) {
       ERR_clear_error();
@@ -185,7 +186,7 @@ class TNetTLSStream::TEngine {
   // OpenSSL, so what the transport raises is kept here and raised again once
   // OpenSSL has returned.
   static int TransportWrite(BIO* bio, const char* data, int size) {
-    return static_cast<TEngine*>(BIO_get_data(bio))->Write(data, size);
+    return static_cast<TOpenSSLEngine*>(BIO_get_data(bio))->Write(data, size);
   }
   static long TransportControl(BIO*, int command, long, void*) { return command == BIO_CTRL_FLUSH ? 1 : 0; }
   static const BIO_METHOD* TransportBioMethod() {
@@ -219,25 +220,16 @@ class TNetTLSStream::TEngine {
   // OpenSSL asks only when what it holds is not a whole record, so the memory
   // buffer never holds more than a record and one read.
   bool Feed() {
-    char piece[kMaxRecordSize];
+    char piece[TNetTLSStream::kMaxRecordSize];
     std::size_t n = transport_->ReceiveSome(piece, sizeof piece);
     if (n == 0) return false;
-    if (firstBytesKept_ < sizeof firstBytes_) {
-      std::size_t keep = std::min(n, sizeof firstBytes_ - firstBytesKept_);
-      std::copy(piece, piece + keep, firstBytes_ + firstBytesKept_);
-      firstBytesKept_ += keep;
-    }
+    firstBytes_.Keep(piece, n);
     if (BIO_write(in_, piece, static_cast<int>(n)) != static_cast<int>(n))
       RaiseTLSFailure(TTLSFailure::kLibraryMissing, "BIO_write");
     return true;
   }
 
-  void RaiseByFirstBytes() {
-    TTLSFailure failure;
-    std::string detail;
-    if (JudgeServerFirstBytes(firstBytes_, firstBytesKept_, failure, detail))
-      RaiseTLSFailure(failure, detail);
-  }
+  void RaiseByFirstBytes() { firstBytes_.RaiseIfTelling(); }
 
   [[noreturn]] void RaiseHandshakeFailure(int rc) {
     long verified = SSL_get_verify_result(ssl_.get());
@@ -262,26 +254,10 @@ class TNetTLSStream::TEngine {
   UniqueSsl ssl_;
   BIO* in_ = nullptr;  // owned by ssl_
   std::exception_ptr transportFailure_;
-  unsigned char firstBytes_[16] = {};
-  std::size_t firstBytesKept_ = 0;
+  TServerFirstBytes firstBytes_;
 };
 
-TNetTLSStream::TNetTLSStream(std::unique_ptr<TNetConnection> transport, const std::string& host, int,
-                             TNetDeadline)
-    : engine_(std::make_unique<TEngine>(std::move(transport), host)) {}
-
-TNetTLSStream::~TNetTLSStream() = default;
-
-void TNetTLSStream::SetDeadline(TNetDeadline deadline) noexcept {
-  engine_->Transport().SetDeadline(deadline);
+std::unique_ptr<TTLSEngine> StartTLSEngine(std::unique_ptr<TNetConnection> transport, const std::string& host,
+                                           int, TNetDeadline) {
+  return std::make_unique<TOpenSSLEngine>(std::move(transport), host);
 }
-
-void TNetTLSStream::SendAll(const char* data, std::size_t size) { engine_->SendAll(data, size); }
-
-std::size_t TNetTLSStream::ReceiveSome(char* buffer, std::size_t capacity) {
-  return engine_->ReceiveSome(buffer, capacity);
-}
-
-bool TNetTLSStream::IsOpen() const noexcept { return engine_->Transport().IsOpen(); }
-
-void TNetTLSStream::Close() noexcept { engine_->Transport().Close(); }

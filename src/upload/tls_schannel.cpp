@@ -15,6 +15,7 @@
 
 #include "toolkit/text_conversion.h"
 #include "upload/net_tls_stream.h"
+#include "upload/tls_engine.h"
 #include "upload/tls_certificate_check.h"
 #include "upload/tls_failures.h"
 #include "upload/tls_schannel_handles.h"
@@ -66,10 +67,10 @@ std::string Hex(SECURITY_STATUS status) {
 
 }  // namespace
 
-class TNetTLSStream::TEngine {
+class TSchannelEngine final : public TTLSEngine {
  public:
-  TEngine(std::unique_ptr<TNetConnection> transport, const std::string& host, int idleMs,
-          TNetDeadline deadline)
+  TSchannelEngine(std::unique_ptr<TNetConnection> transport, const std::string& host, int idleMs,
+                  TNetDeadline deadline)
       : system_(TLSSystemLibrary()), transport_(std::move(transport)), host_(Utf8ToWide(host)) {
     AcquireCredentials();
     StartHandshake();
@@ -83,9 +84,9 @@ class TNetTLSStream::TEngine {
     send_.resize(record * kRecordsPerSend);
   }
 
-  TNetConnection& Transport() { return *transport_; }
+  TNetConnection& Transport() override { return *transport_; }
 
-  void SendAll(const char* data, std::size_t size) {
+  void SendAll(const char* data, std::size_t size) override {
     const std::size_t record = sizes_.cbHeader + sizes_.cbMaximumMessage + sizes_.cbTrailer;
     while (size > 0) {
       std::size_t used = 0;
@@ -110,7 +111,7 @@ class TNetTLSStream::TEngine {
     }
   }
 
-  std::size_t ReceiveSome(char* buffer, std::size_t capacity) {
+  std::size_t ReceiveSome(char* buffer, std::size_t capacity) override {
     for (;;) {
       if (plainSize_ > 0) {
         std::size_t n = std::min(capacity, plainSize_);
@@ -285,21 +286,12 @@ class TNetTLSStream::TEngine {
   bool ReadMore() {
     std::size_t n = transport_->ReceiveSome(input_.data() + inputSize_, input_.size() - inputSize_);
     if (n == 0) return false;
-    if (firstBytesKept_ < sizeof firstBytes_) {
-      std::size_t keep = std::min(n, sizeof firstBytes_ - firstBytesKept_);
-      std::memcpy(firstBytes_ + firstBytesKept_, input_.data() + inputSize_, keep);
-      firstBytesKept_ += keep;
-    }
+    firstBytes_.Keep(input_.data() + inputSize_, n);
     inputSize_ += n;
     return true;
   }
 
-  void RaiseByFirstBytes() {
-    TTLSFailure failure;
-    std::string detail;
-    if (JudgeServerFirstBytes(firstBytes_, firstBytesKept_, failure, detail))
-      RaiseTLSFailure(failure, detail);
-  }
+  void RaiseByFirstBytes() { firstBytes_.RaiseIfTelling(); }
 
   const TTLSSystemLibrary& system_;
   std::unique_ptr<TNetConnection> transport_;
@@ -309,7 +301,7 @@ class TNetTLSStream::TEngine {
   SecPkgContext_StreamSizes sizes_{};
   // Two records' room: Schannel takes a record whole, and a read may bring
   // the start of the next one. A record that does not fit is refused.
-  std::vector<char> input_ = std::vector<char>(2 * kMaxRecordSize);
+  std::vector<char> input_ = std::vector<char>(2 * TNetTLSStream::kMaxRecordSize);
   std::size_t inputSize_ = 0;
   // Decrypted bytes inside input_, not handed out yet, and the undecrypted
   // bytes that follow them at its end.
@@ -318,26 +310,10 @@ class TNetTLSStream::TEngine {
   std::size_t extraAfterPlain_ = 0;
   bool closed_ = false;
   std::vector<char> send_;
-  unsigned char firstBytes_[16] = {};
-  std::size_t firstBytesKept_ = 0;
+  TServerFirstBytes firstBytes_;
 };
 
-TNetTLSStream::TNetTLSStream(std::unique_ptr<TNetConnection> transport, const std::string& host, int idleMs,
-                             TNetDeadline deadline)
-    : engine_(std::make_unique<TEngine>(std::move(transport), host, idleMs, deadline)) {}
-
-TNetTLSStream::~TNetTLSStream() = default;
-
-void TNetTLSStream::SetDeadline(TNetDeadline deadline) noexcept {
-  engine_->Transport().SetDeadline(deadline);
+std::unique_ptr<TTLSEngine> StartTLSEngine(std::unique_ptr<TNetConnection> transport, const std::string& host,
+                                           int idleMs, TNetDeadline deadline) {
+  return std::make_unique<TSchannelEngine>(std::move(transport), host, idleMs, deadline);
 }
-
-void TNetTLSStream::SendAll(const char* data, std::size_t size) { engine_->SendAll(data, size); }
-
-std::size_t TNetTLSStream::ReceiveSome(char* buffer, std::size_t capacity) {
-  return engine_->ReceiveSome(buffer, capacity);
-}
-
-bool TNetTLSStream::IsOpen() const noexcept { return engine_->Transport().IsOpen(); }
-
-void TNetTLSStream::Close() noexcept { engine_->Transport().Close(); }

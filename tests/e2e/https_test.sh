@@ -9,9 +9,6 @@
 # start-up is an https one as well. A start-up against a certificate
 # the system does not trust shows the server-unavailable message and ends.
 source "$(dirname "$0")/lib.sh"
-title=Pondixscreenloader
-unavailable_text="Сервер программы не доступен, попробуйте не много позже или проверьте соединение с интернетом"
-VK_ESCAPE=0x1B
 if [ -z "${PSL_WINE_NETNS:-}" ]; then
   echo "note: no mount namespace of this run's own, so the test authority cannot be trusted; nothing tried"
   finish
@@ -23,13 +20,7 @@ mkdir -p "$work/cwd" "$work/tls" "$work/plain" "$work/replay"
 bash "$top/scripts/test-ca.sh" "$work/ca" || exit 1
 mount --bind "$work/ca/bundle.crt" /etc/ssl/certs/ca-certificates.crt || exit 1
 
-free_port() {
-  local port
-  while :; do
-    port=$((20000 + RANDOM % 40000))
-    [ -z "$(ss -Hltn "sport = :$port")" ] && echo "$port" && return
-  done
-}
+source "$top/scripts/processes.sh"
 relay_pid=""
 start_relay() {  # start_relay LISTEN_PORT TARGET_PORT OUTDIR
   /usr/bin/python3 -u "$top/tests/e2e/record_relay.py" "$@" >"$work/relay.log" 2>&1 &
@@ -42,10 +33,10 @@ stop_relay() {
 }
 
 # The service behind nginx, with a relay between them that keeps each request.
-php_port=$(free_port)
+php_port=$(psl_free_port)
 PSL_LINK_SCHEME=https bash "$top/scripts/service.sh" start "$php_port" "$storage" || exit 1
 service_storage=$storage
-relay_port=$(free_port)
+relay_port=$(psl_free_port)
 check "relay started" start_relay "$relay_port" "$php_port" "$work/tls"
 bash "$top/scripts/tls-front.sh" start "$work/front" "$PSL_TEST_SERVICE_PORT" "$relay_port" \
   "$work/ca/good.pem" "$work/ca/server.key" || exit 1

@@ -11,9 +11,7 @@
 source "$(dirname "$0")/lib.sh"
 # The messages read here are the English ones (install_language_test.sh has both).
 export LC_ALL=en_US.UTF-8
-tip="Pondix Screenshot Loader"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\PondixScreenLoader'
-run_key='HKCU\software\microsoft\windows\currentversion\run'
 login=installed-user
 new_work install
 setup="$work/setup.exe"

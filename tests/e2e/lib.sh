@@ -7,6 +7,18 @@ source "$top/scripts/harness.sh"
 artifacts="$build/artifacts"
 mkdir -p "$artifacts"
 driver() { psl_driver "$build" "$@"; }
+
+# What the user meets, as the scripts look for it: the tray icon's tip and
+# where the virtual desktop draws the first icon, the title of the program's
+# message boxes and the texts of its start-up messages, the autostart key, and
+# the keys that choose menu items.
+tip="Pondix Screenshot Loader"
+icon_x=1270 icon_y=790
+title=Pondixscreenloader
+update_text="Обновите версию!Сейчас программа откроет браузер."
+unavailable_text="Сервер программы не доступен, попробуйте не много позже или проверьте соединение с интернетом"
+run_key='HKCU\software\microsoft\windows\currentversion\run'
+VK_RETURN=0x0D VK_ESCAPE=0x1B VK_RIGHT=0x27 VK_DOWN=0x28
 failures=0
 # Each check is one case of test.sh's count (PSL_CASE_DIR, PSL_CASE_NAME).
 case_log=/dev/null

@@ -5,13 +5,6 @@
 # request and the end of the program), the autostart value, and failures of
 # the start-up shown in the standard error box while the tray icon carries on.
 source "$(dirname "$0")/lib.sh"
-tip="Pondix Screenshot Loader"
-icon_x=1270 icon_y=790 # the first icon of the virtual desktop's tray
-VK_RETURN=0x0D VK_ESCAPE=0x1B VK_DOWN=0x28
-run_key='HKCU\software\microsoft\windows\currentversion\run'
-title=Pondixscreenloader
-update_text="Обновите версию!Сейчас программа откроет браузер."
-unavailable_text="Сервер программы не доступен, попробуйте не много позже или проверьте соединение с интернетом"
 
 new_work startup
 # A folder with spaces in its name, as under "Program Files".

@@ -6,12 +6,6 @@
 # waits, between requests or during one. (A failing answer is told at once:
 # startup_test.sh.)
 source "$(dirname "$0")/lib.sh"
-tip="Pondix Screenshot Loader"
-icon_x=1270 icon_y=790 # the first icon of the virtual desktop's tray
-VK_RETURN=0x0D VK_ESCAPE=0x1B VK_DOWN=0x28
-run_key='HKCU\software\microsoft\windows\currentversion\run'
-title=Pondixscreenloader
-unavailable_text="Сервер программы не доступен, попробуйте не много позже или проверьте соединение с интернетом"
 
 new_work startup-wait
 app="$work/app"

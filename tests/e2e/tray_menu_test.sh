@@ -4,9 +4,6 @@
 # open their addresses in the default browser, Alt+S shows the overlay, and
 # "Выход" ends the program at once, freeing Alt+S. Left and middle clicks do nothing.
 source "$(dirname "$0")/lib.sh"
-tip="Pondix Screenshot Loader"
-icon_x=1270 icon_y=790  # the first icon of the virtual desktop's tray
-VK_RETURN=0x0D VK_RIGHT=0x27 VK_DOWN=0x28 VK_ESCAPE=0x1B
 
 browser_log="$artifacts/browser.log"
 record_browser "$browser_log"

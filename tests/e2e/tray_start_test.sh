@@ -5,7 +5,6 @@
 # empty main window maximised, then goes to the tray with Alt+S working; a
 # restarted shell's broadcast leaves the icon in place.
 source "$(dirname "$0")/lib.sh"
-tip="Pondix Screenshot Loader"
 new_work tray-start
 private_copy "$work/app" >/dev/null
 start_service "$work/service"

@@ -12,6 +12,7 @@
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 program=$1
+source "$top/scripts/processes.sh"
 
 # The bind mount must never reach the machine's own namespace: it happens only
 # in one that wine-run.sh (PSL_WINE_NETNS) or this script itself made.
@@ -38,18 +39,11 @@ mkdir -p "$run/www"
 answer="answer over TLS"
 printf '%s' "$answer" >"$run/www/ver.txt"
 
-free_port() {  # a loopback port nothing listens on
-  local port
-  while :; do
-    port=$((20000 + RANDOM % 40000))
-    [ -z "$(ss -Hltn "sport = :$port")" ] && echo "$port" && return
-  done
-}
 
 serve() {  # serve NAME CERT [S_SERVER OPTIONS...]: sets PSL_TLS_NAME to its port
   local name=$1 cert=$2 port
   shift 2
-  port=$(free_port)
+  port=$(psl_free_port)
   (cd "$run/www" && exec openssl s_server -quiet -accept "127.0.0.1:$port" -cert "$run/ca/$cert" \
     -key "$run/ca/server.key" -WWW "$@" </dev/null >"$run/$name.log" 2>&1) &
   pids+=($!)
@@ -69,8 +63,8 @@ serve EXPIRED expired.pem
 serve UNKNOWN_CA unknown-ca.pem
 # Debian's OpenSSL allows TLS 1.0 only at security level 0.
 serve TLS10 good.pem -tls1 -cipher DEFAULT@SECLEVEL=0
-export PSL_TLS_RECORDER=$(free_port) PSL_TLS_FRONT
-until PSL_TLS_FRONT=$(free_port) && [ "$PSL_TLS_FRONT" != "$PSL_TLS_RECORDER" ]; do :; done
+export PSL_TLS_RECORDER=$(psl_free_port) PSL_TLS_FRONT
+until PSL_TLS_FRONT=$(psl_free_port) && [ "$PSL_TLS_FRONT" != "$PSL_TLS_RECORDER" ]; do :; done
 bash "$top/scripts/tls-front.sh" start "$run/front" "$PSL_TLS_FRONT" "$PSL_TLS_RECORDER" \
   "$run/ca/good.pem" "$run/ca/server.key" || exit 1
 export PSL_TLS_ANSWER=$answer
