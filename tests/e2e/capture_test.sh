@@ -139,13 +139,13 @@ if read_only --bind "$work/app" && read_only --bind "$temp"; then
   check "nowhere to write: error box captioned with the application title" \
     test "$(head -n1 <<<"$box")" = Pondixscreenloader
   check "nowhere to write: overlay hidden behind the box" grep -q "visible=0 " <<<"$(driver layered TForm3)"
+  import -window root "$artifacts/capture_error_box.png"
   for spot in "100 600" "900 150" "1200 700"; do
     read -r x y <<<"$spot"
     driver drag "$x" "$y" $((x + 40)) $((y + 30)) >/dev/null
   done
   sleep 1
   check "nowhere to write: clicks on the screen give no second box" test "$(driver box-count "$exe")" = 1
-  import -window root "$artifacts/capture_error_box.png"
   driver box-ok "$exe"
   check "nowhere to write: error box closed" wait_until 10 no_box
   umount "$work/app" "$temp"
