@@ -19,14 +19,11 @@ extern const char* const kServerUnavailableText;
 extern const char* const kUpdateVersionText;
 
 struct TVersionCheckSettings {
-  // Each request ends within this.
-  static constexpr int kDefaultExchangeTimeout = kVersionExchangeTimeout;
-
   std::string VersionUrl;  // the service's "/ver.txt"
   std::string VerPath;     // the file "ver" beside the executable
   int ConnectTimeout = TNetHTTP::kDefaultConnectTimeout;
   int ReadTimeout = TNetHTTP::kDefaultReadTimeout;
-  int ExchangeTimeout = kDefaultExchangeTimeout;
+  int ExchangeTimeout = kVersionExchangeTimeout;  // for each request
 };
 
 // The outcome of one request for the service's version.

@@ -273,7 +273,7 @@ TEST(VersionRequest, OnlyAServiceOutOfReachIsAskedAgain) {
   InitTestSockets();
   using Kind = TVersionReply::TKind;
   auto ask = [](const std::string& url, int connectTimeout = TNetHTTP::kDefaultConnectTimeout,
-                int exchangeTimeout = TVersionCheckSettings::kDefaultExchangeTimeout) {
+                int exchangeTimeout = kVersionExchangeTimeout) {
     TVersionCheckSettings settings;
     settings.VersionUrl = url;
     settings.ConnectTimeout = connectTimeout;
