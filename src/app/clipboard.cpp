@@ -6,7 +6,10 @@
 
 #include "toolkit/handles.h"
 
-bool CopyTextToClipboard(const std::string& text, std::chrono::milliseconds patience) {
+namespace {
+
+bool CopyText(const std::string& text, std::chrono::milliseconds patience,
+              std::optional<std::uint32_t> expected) {
   UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, text.size() + 1));
   if (!block) return false;
   {
@@ -20,6 +23,8 @@ bool CopyTextToClipboard(const std::string& text, std::chrono::milliseconds pati
   for (;;) {
     ScopedClipboard clipboard(nullptr);
     if (clipboard) {
+      // Held open, nobody else can change it between the look and the copy.
+      if (expected && GetClipboardSequenceNumber() != *expected) return false;
       EmptyClipboard();
       // Once taken, the block is the system's; if refused, it is still ours to
       // free, after the clipboard has closed.
@@ -30,4 +35,17 @@ bool CopyTextToClipboard(const std::string& text, std::chrono::milliseconds pati
     if (std::chrono::steady_clock::now() >= giveUp) return false;
     Sleep(static_cast<DWORD>(kClipboardRetryPause.count()));
   }
+}
+
+}  // namespace
+
+bool CopyTextToClipboard(const std::string& text, std::chrono::milliseconds patience) {
+  return CopyText(text, patience, std::nullopt);
+}
+
+std::optional<std::uint32_t> CopyTextToClipboardIfUnchanged(const std::string& text, std::uint32_t expected,
+                                                            std::chrono::milliseconds patience) {
+  if (!CopyText(text, patience, expected)) return std::nullopt;
+  // Read once the clipboard has closed: the system may count the change then.
+  return GetClipboardSequenceNumber();
 }

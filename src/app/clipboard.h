@@ -2,6 +2,8 @@
 // The link's way onto the clipboard.
 
 #include <chrono>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 // Clipboard managers, remote-desktop clients and password managers hold the
@@ -14,3 +16,9 @@ inline constexpr std::chrono::milliseconds kClipboardRetryPause{100};
 // Blocks the calling thread meanwhile. False when memory or the clipboard
 // could not be had.
 bool CopyTextToClipboard(const std::string& text, std::chrono::milliseconds patience = kClipboardPatience);
+
+// The same, but only while the clipboard's sequence number is still
+// `expected`, as it was when the user last left the clipboard alone: the
+// number after the copy, or none when the text did not go there.
+std::optional<std::uint32_t> CopyTextToClipboardIfUnchanged(
+    const std::string& text, std::uint32_t expected, std::chrono::milliseconds patience = kClipboardPatience);

@@ -42,6 +42,17 @@ TEST(CopyTextToClipboard, ReplacesTheClipboardWithTheTextUpToItsFirstNul) {
   }
 }
 
+TEST(CopyTextToClipboard, IfUnchangedOnlyWhileTheSequenceNumberIsStillTheOneGiven) {
+  ASSERT_TRUE(CopyTextToClipboard("copied by the user"));
+  std::uint32_t now = GetClipboardSequenceNumber();
+  EXPECT_EQ(CopyTextToClipboardIfUnchanged("late link", now - 1), std::nullopt);
+  EXPECT_EQ(ClipboardText(), "copied by the user");
+  std::optional<std::uint32_t> after = CopyTextToClipboardIfUnchanged("late link", now);
+  EXPECT_EQ(ClipboardText(), "late link");
+  EXPECT_NE(after, now);
+  EXPECT_EQ(after, GetClipboardSequenceNumber());
+}
+
 // Another process that holds the clipboard open for `milliseconds`, from the
 // moment the constructor returns.
 class ClipboardHolder {
