@@ -1,9 +1,13 @@
 #include "app/main_form.h"
 
+#include <algorithm>
+
 #include "app/autostart.h"
+#include "app/clipboard.h"
 #include "app/page_commands.h"
 #include "app/startup_steps.h"
 #include "app/status_notifier.h"
+#include "app/status_rules.h"
 #include "app/upload_start.h"
 #include "capture/overlay_form.h"
 #include "upload/service_exchanges.h"
@@ -16,7 +20,7 @@ TForm1::TForm1(TComponent* owner, TServiceSite site) : TForm(owner), site_(std::
   // The order of the window definition: the icon is in the tray before FormCreate.
   TrayIcon1 = new TTrayIcon(this);
   TrayIcon1->SetCycleInterval(0);
-  TrayIcon1->SetHint("Pondix Screenshot Loader");
+  TrayIcon1->SetHint(kTrayHint);
   TrayIcon1->Icon().LoadFromResource(1, 32);
   TrayIcon1->SetIconVisible(true);
   TrayIcon1->SetIconIndex(0);
@@ -30,6 +34,28 @@ TForm1::TForm1(TComponent* owner, TServiceSite site) : TForm(owner), site_(std::
   Timer1->SetInterval(10);
   Timer1->OnTimer = [this](TTimer* t) { Timer1Timer(t); };
   Timer1->SetEnabled(true);
+
+  Timer2 = new TTimer(this);
+  Timer2->SetEnabled(false);
+  Timer2->OnTimer = [this](TTimer* t) { Timer2Timer(t); };
+  TrayIcon1->OnBalloonHintClick = [this](TTrayIcon* icon) { TrayIcon1BalloonHintClick(icon); };
+
+  TResendPorts ports;
+  ports.Waiting = [waiting = waiting_] { return waiting->Waiting(); };
+  ports.Send = [this](const std::string& path, std::optional<std::uint32_t> clipboard) {
+    StartResendWorker(UploadContext(), path, clipboard);
+  };
+  ports.SetTimer = [this](std::optional<std::chrono::milliseconds> pause) {
+    Timer2->SetEnabled(false);
+    if (!pause) return;
+    Timer2->SetInterval(static_cast<unsigned>(std::max<std::chrono::milliseconds::rep>(pause->count(), 1)));
+    Timer2->SetEnabled(true);
+  };
+  ports.ShowCount = [this](std::size_t waiting) {
+    std::string hint = TrayHint(waiting);
+    if (hint != TrayIcon1->Hint()) TrayIcon1->SetHint(hint);
+  };
+  resend_ = std::make_unique<TResendSchedule>(std::move(ports));
 }
 
 // Upload workers may still run at exit. The icon they show balloons through
@@ -73,7 +99,9 @@ void TForm1::CreateParams(TCreateParams& params) {
 }
 
 void TForm1::FormCreate() {
+  resend_->Refresh();
   if (!CheckVersion(versionList_, site_)) return;
+  resend_->Begin();
   RegisterAutostart();
   LoadLogin(configList_, *shared_);
   RegisterHotKeyAndMinimize();
@@ -121,6 +149,8 @@ void TForm1::N9Click(TMenuItem*) {
 }
 
 void TForm1::Timer1Timer(TTimer*) {
+  // First, since the news may start a worker, which keeps this timer going.
+  for (const TResendNews& news : shared_->TakeResendNews()) resend_->Take(news);
   // The take releases the lock before the balloon is shown.
   bool idle = false;
   std::string status = shared_->TakeStatus(idle);
@@ -130,12 +160,26 @@ void TForm1::Timer1Timer(TTimer*) {
   if (idle) Timer1->SetEnabled(false);
 }
 
-void TForm1::UploadPicture(const std::string& path) {
+void TForm1::Timer2Timer(TTimer*) {
+  Timer2->SetEnabled(false);
+  resend_->TimerTick();
+}
+
+void TForm1::TrayIcon1BalloonHintClick(TTrayIcon*) {
+  // The user waits for it: a moment's patience for a clipboard held elsewhere.
+  if (std::optional<std::string> link = shared_->LateBalloonLink(TrayIcon1->BalloonText()))
+    CopyTextToClipboard(*link, std::chrono::milliseconds(1000));
+}
+
+TUploadContext TForm1::UploadContext() {
   TUploadContext context;
   context.UploadUrl = site_.Service(kUploadPath);
   context.Shared = shared_;
   context.TrayGate = trayGate_;
   context.TrayIcon = TrayIcon1;
+  context.Waiting = waiting_;
   context.WatchStatus = [this] { Timer1->SetEnabled(true); };
-  StartUploadWorker(context, path);
+  return context;
 }
+
+void TForm1::UploadPicture(const std::string& path) { StartUploadWorker(UploadContext(), path); }

@@ -7,8 +7,11 @@
 
 #include <windows.h>
 
+#include "app/resend_schedule.h"
 #include "app/service_site.h"
 #include "app/shared_fields.h"
+#include "app/upload_start.h"
+#include "app/waiting_folder.h"
 #include "toolkit/call_gate.h"
 #include "toolkit/form.h"
 #include "toolkit/popup_menu.h"
@@ -30,6 +33,8 @@ class TForm1 : public TForm {
   TPopupMenu* PopupMenu1;
   TMenuItem *N10, *N1, *N2, *N3, *N4, *Pondix1, *N5, *N6, *N7, *N8, *Lurnoru1, *N9;
   TTimer* Timer1;
+  // Ticks once when the pictures that wait are to be sent again.
+  TTimer* Timer2;
 
   TSharedFields& Shared() { return *shared_; }
   // For upload workers, which may outlive the window: the fields themselves,
@@ -46,6 +51,9 @@ class TForm1 : public TForm {
   void Lurnoru1Click(TMenuItem* sender);
   void N9Click(TMenuItem* sender);
   void Timer1Timer(TTimer* sender);
+  void Timer2Timer(TTimer* sender);
+  // A click on the balloon of a late upload puts its link on the clipboard.
+  void TrayIcon1BalloonHintClick(TTrayIcon* sender);
   // Uploads the picture a grab has written, and keeps Timer1 looking at the
   // status slot until no upload is under way and the slot is empty.
   void UploadPicture(const std::string& path);
@@ -61,10 +69,13 @@ class TForm1 : public TForm {
  private:
   void RegisterHotKeyAndMinimize();
   void CreateMenu();
+  TUploadContext UploadContext();
 
   TServiceSite site_;
   std::shared_ptr<TSharedFields> shared_ = std::make_shared<TSharedFields>();
   std::shared_ptr<TCallGate> trayGate_ = std::make_shared<TCallGate>();
+  std::shared_ptr<TWaitingFolder> waiting_ = std::make_shared<TWaitingFolder>(DefaultWaitingFolders());
+  std::unique_ptr<TResendSchedule> resend_;
   TStringList versionList_;
   TStringList configList_;
 };

@@ -20,7 +20,7 @@ std::string TSharedFields::TakeStatus(bool& idle) {
   std::string taken;
   std::lock_guard lock(lock_);
   taken.swap(status_);
-  idle = uploads_ == 0;
+  idle = uploads_ == 0 && news_.empty();
   return taken;
 }
 
@@ -32,4 +32,29 @@ void TSharedFields::BeginUpload() {
 void TSharedFields::EndUpload() {
   std::lock_guard lock(lock_);
   --uploads_;
+}
+
+void TSharedFields::PostResendNews(TResendNews news) {
+  std::lock_guard lock(lock_);
+  news_.push_back(std::move(news));
+}
+
+std::vector<TResendNews> TSharedFields::TakeResendNews() {
+  std::vector<TResendNews> taken;
+  std::lock_guard lock(lock_);
+  taken.swap(news_);
+  return taken;
+}
+
+void TSharedFields::SetLateBalloon(const std::string& text, const std::string& link) {
+  std::string textCopy = text, linkCopy = link;
+  std::lock_guard lock(lock_);
+  lateBalloonText_.swap(textCopy);
+  lateBalloonLink_.swap(linkCopy);
+}
+
+std::optional<std::string> TSharedFields::LateBalloonLink(const std::string& text) const {
+  std::lock_guard lock(lock_);
+  if (lateBalloonText_.empty() || text != lateBalloonText_) return std::nullopt;
+  return lateBalloonLink_;
 }

@@ -3,7 +3,11 @@
 // copies under one lock held only for the copy.
 
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "app/resend_schedule.h"
 
 class TSharedFields {
  public:
@@ -13,9 +17,17 @@ class TSharedFields {
   void SetStatus(const std::string& value) { Write(status_, value); }
   // Returns the status and leaves it empty, in one step.
   std::string TakeStatus();
-  // The same, and whether no upload is under way then: the slot is empty and
-  // stays so until the next BeginUpload, so nobody need look at it before.
+  // The same, and whether no upload is under way then and no news waits: the
+  // slot is empty and stays so until the next BeginUpload, so nobody need look
+  // at it before.
   std::string TakeStatus(bool& idle);
+  // What the workers have to tell the resend schedule, before their EndUpload.
+  void PostResendNews(TResendNews news);
+  std::vector<TResendNews> TakeResendNews();
+  // The text of the balloon that shows a late upload's link, and that link;
+  // the link, when the text is that balloon's.
+  void SetLateBalloon(const std::string& text, const std::string& link);
+  std::optional<std::string> LateBalloonLink(const std::string& text) const;
 
   // Counts the uploads under way, under the same lock as the status slot. A
   // worker writes its status before its EndUpload.
@@ -36,4 +48,7 @@ class TSharedFields {
   std::string link_;
   std::string imageFileName_;
   int uploads_ = 0;
+  std::vector<TResendNews> news_;
+  std::string lateBalloonText_;
+  std::string lateBalloonLink_;
 };

@@ -1,11 +1,15 @@
 #pragma once
-// Starts the upload of the picture that a grab has just written.
+// Starts the upload of the picture that a grab has just written, or of one
+// that waits to be sent again.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/shared_fields.h"
+#include "app/waiting_folder.h"
 #include "toolkit/call_gate.h"
 #include "tray/tray_icon.h"
 
@@ -17,6 +21,7 @@ struct TUploadContext {
   std::shared_ptr<TSharedFields> Shared;
   std::shared_ptr<TCallGate> TrayGate;
   TTrayIcon* TrayIcon = nullptr;
+  std::shared_ptr<TWaitingFolder> Waiting;
   // Keeps the status notifier looking until the worker is done.
   std::function<void()> WatchStatus;
 };
@@ -25,3 +30,7 @@ struct TUploadContext {
 // worker for it, with the login, the upload address, the tray's balloons, the
 // shared fields and the clipboard for its verdict.
 void StartUploadWorker(const TUploadContext& context, const std::string& path);
+
+// Launches one worker for a waiting picture (ReportLateOutcome).
+void StartResendWorker(const TUploadContext& context, const std::string& path,
+                       std::optional<std::uint32_t> clipboard);

@@ -81,6 +81,8 @@ class TTrayIcon : public TComponent {
   // Safe to call from any thread.
   bool ShowBalloon(const std::string& title, const std::string& text, TBalloonIconKind iconKind,
                    std::uint8_t timeoutSeconds);
+  // The text of the last balloon shown, whole: which one a click on a balloon was for.
+  std::string BalloonText();
   virtual void SendToTray();
   void HideMainWindow();
   void HideTaskbarButton();
@@ -124,6 +126,7 @@ class TTrayIcon : public TComponent {
   // a balloon calls UpdateInTray twice while holding it.
   std::recursive_mutex recordLock_;
   NOTIFYICONDATAW record_{};
+  std::string balloonText_;
 
   TImageList* iconList_ = nullptr;
   bool cycleIcons_ = false;

@@ -43,5 +43,11 @@ bool TTrayIcon::ShowBalloon(const std::string& title, const std::string& text, T
   record_.dwInfoFlags = InfoFlags(iconKind);
   bool shown = UpdateInTray();
   record_.uFlags = kTrayFlags;
+  balloonText_ = text;
   return shown;
+}
+
+std::string TTrayIcon::BalloonText() {
+  std::lock_guard lock(recordLock_);
+  return balloonText_;
 }

@@ -12,6 +12,7 @@ void RunUpload(const TUploadJob& job) {
     throw;
   }
   if (job.Report) job.Report(outcome);
+  if (outcome.Kind == TUploadOutcome::TKind::Refused && job.KeepRefused) return;
   DeleteFileByName(job.FileName);  // a file held open by someone else simply stays
 }
 

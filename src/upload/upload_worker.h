@@ -17,10 +17,12 @@ struct TUploadJob {
   // Called on the worker's thread: with the verdict before the picture is
   // deleted, or with Failed when the exchange fails.
   std::function<void(const TUploadOutcome&)> Report;
+  // A refused picture stays on disk too, for Report to set aside.
+  bool KeepRefused = false;
 };
 
 // The worker's body; a failed exchange is reported, then raises, with the
-// file left on disk.
+// file left on disk; so is a refused picture when the job says.
 void RunUpload(const TUploadJob& job);
 
 // One worker thread per capture; it frees itself and discards its failures.

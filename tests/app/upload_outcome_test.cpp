@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/resend_schedule.h"
 #include "app/upload_outcome.h"
+#include "toolkit/folder_files.h"
 #include "upload/scripted_peer.h"
 #include "support/temp_folder.h"
 #include "upload/net_exceptions.h"
@@ -64,9 +66,36 @@ class UploadWorker : public testing::Test {
     job.Login = shared.Login();
     job.FileName = shared.ImageFileName();
     job.UploadUrl = "http://127.0.0.1:" + std::to_string(port) + "/pic/upload.php";
-    job.Report = [ports](const TUploadOutcome& outcome) { ReportUploadOutcome(ports, outcome); };
+    job.Report = [ports, file = job.FileName](const TUploadOutcome& o) {
+      ReportUploadOutcome(ports, o, file);
+    };
     return job;
   }
+  // With the folder of waiting pictures; or, given a clipboard, for a picture sent again.
+  TUploadJob Kept(std::uint16_t port, std::optional<std::uint32_t> clipboard = std::nullopt,
+                  bool late = false) {
+    TUploadJob job = Ports(port);
+    TOutcomePorts ports;
+    ports.Shared = sharedOwner;
+    ports.Waiting = folder;
+    ports.ShowBalloon = [this](const std::string&, const std::string& text, TBalloonIconKind, std::uint8_t) {
+      seen.balloons.push_back(text);
+    };
+    ports.ClipboardSequence = [] { return 41u; };
+    ports.CopyTextIfUnchanged = [this](const std::string& text, std::uint32_t expected) {
+      seen.clipboard.push_back(text + "|" + std::to_string(expected));
+      return std::optional<std::uint32_t>(expected + 1);
+    };
+    job.KeepRefused = late;
+    job.Report = [=, file = job.FileName](const TUploadOutcome& o) {
+      late ? ReportLateOutcome(ports, o, file, clipboard) : ReportUploadOutcome(ports, o, file);
+    };
+    return job;
+  }
+  std::string wait = dir / "wait";
+  std::shared_ptr<TWaitingFolder> folder =
+      std::make_shared<TWaitingFolder>(TWaitingFolders{wait, dir / "refused"});
+  std::vector<TResendNews> News() { return shared.TakeResendNews(); }
 
   static std::string Reply200(const std::string& body) {
     return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
@@ -149,6 +178,74 @@ TEST_F(UploadWorker, FailedExchangesReportThePictureNotUploadedAndKeepTheFile) {
   EXPECT_TRUE(std::filesystem::exists(picture));
 }
 
+// Moved to wait, under a name no picture there holds, until the bounds are reached.
+TEST_F(UploadWorker, AFailedPictureWaitsInTheFolderWhileThereIsRoom) {
+  for (std::string name : {"4242.jpg", "4242 (2).jpg"}) {
+    std::ofstream(picture, std::ios::binary) << name;
+    EXPECT_ANY_THROW(RunUpload(Kept(UnusedLoopbackPort())));
+    EXPECT_EQ(seen.balloons.back(), kKeptBalloonText);
+    std::ifstream kept(PathInFolder(wait, name));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), name);
+    auto news = News();
+    ASSERT_EQ(news.size(), 1u);
+    EXPECT_EQ(news[0].Kind, TResendNews::TKind::Kept);
+    EXPECT_EQ(news[0].Path, PathInFolder(wait, name));
+    EXPECT_EQ(news[0].Clipboard, 41u);
+  }
+  EXPECT_FALSE(std::filesystem::exists(picture));
+  // Oldest first, whatever the names.
+  std::filesystem::last_write_time(PathInFolder(wait, "4242.jpg"),
+                                   std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+  EXPECT_EQ(folder->Waiting(),
+            (std::vector{PathInFolder(wait, "4242.jpg"), PathInFolder(wait, "4242 (2).jpg")}));
+  std::filesystem::resize_file(PathInFolder(wait, "4242.jpg"), kMostWaitingBytes);  // sparse: no disk used
+  for (int bound = 0; bound < 2; ++bound) {  // the bytes, then the pictures
+    std::ofstream(picture, std::ios::binary) << "x";
+    EXPECT_ANY_THROW(RunUpload(Kept(UnusedLoopbackPort())));
+    EXPECT_EQ(seen.balloons.back(), kFolderFullBalloonText + picture);
+    EXPECT_TRUE(std::filesystem::exists(picture)) << "left where it was";
+    EXPECT_TRUE(News().empty());
+    std::filesystem::resize_file(PathInFolder(wait, "4242.jpg"), 1);
+    for (std::size_t i = 2; i < kMostWaitingPictures; ++i)
+      std::ofstream(PathInFolder(wait, std::to_string(i) + ".jpg"));
+  }
+}
+
+TEST_F(UploadWorker, APictureSentAgainGetsItsLinkOrIsSetAside) {
+  picture = PathInFolder(wait, "5.jpg");
+  shared.SetImageFileName(picture);
+  std::filesystem::create_directories(wait);
+  auto send = [&](const std::string& reply, std::optional<std::uint32_t> clipboard) {
+    std::ofstream(picture, std::ios::binary) << "x";
+    ScriptedPeer peer({{reply}});
+    try {
+      RunUpload(Kept(peer.Port(), clipboard, true));
+    } catch (const ENetException&) {
+    }
+    auto news = News();
+    EXPECT_EQ(news.size(), 1u);
+    return news.empty() ? TResendNews{} : news[0];
+  };
+  TResendNews news = send(Reply200("good:http://x/1.jpg"), 7);
+  EXPECT_EQ(news.Kind, TResendNews::TKind::Sent);
+  EXPECT_EQ(news.Clipboard, 8u);
+  EXPECT_EQ(seen.clipboard, std::vector<std::string>{"http://x/1.jpg|7"});
+  EXPECT_EQ(seen.balloons.back(), std::string(kLateCopiedBalloonText) + "http://x/1.jpg");
+  news = send(Reply200("good:http://x/2.jpg"), std::nullopt);
+  EXPECT_EQ(news.Clipboard, std::nullopt);
+  EXPECT_EQ(seen.clipboard.size(), 1u) << "the clipboard left alone";
+  std::string text = std::string(kLateLinkBalloonText) + "http://x/2.jpg";
+  EXPECT_EQ(seen.balloons.back(), text);
+  EXPECT_EQ(shared.LateBalloonLink(text), "http://x/2.jpg");
+  EXPECT_FALSE(std::filesystem::exists(picture));
+
+  EXPECT_EQ(send(Reply200("max size"), 7).Kind, TResendNews::TKind::Refused);
+  EXPECT_TRUE(std::filesystem::exists(PathInFolder(dir / "refused", "5.jpg"))) << "set aside, not deleted";
+  EXPECT_EQ(seen.balloons.back(), LateRefusalBalloonText("max size", PathInFolder(dir / "refused", "5.jpg")));
+  EXPECT_EQ(send("HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n", 7).Kind, TResendNews::TKind::NotSent);
+  EXPECT_TRUE(std::filesystem::exists(picture)) << "it waits on";
+}
+
 TEST_F(UploadWorker, SendsTheLoginAndTheFileItWasLaunchedWith) {
   ScriptedPeer peer({{Reply200("error")}});
   TUploadJob ports = Ports(peer.Port());
@@ -208,6 +305,81 @@ TEST_F(UploadWorker, TwoWorkersFinishingTogether) {
   ASSERT_EQ(rb.size(), 1u);
   EXPECT_NE(ra[0].find("filename=\"4242.jpg\""), std::string::npos);
   EXPECT_NE(rb[0].find("filename=\"777.jpg\""), std::string::npos);
+}
+
+// The schedule on a timer of the test's own: what is sent when, and with
+// which clipboard number.
+class ResendScheduleTest : public testing::Test {
+ protected:
+  std::vector<std::string> folder;
+  std::vector<std::string> sent;  // "path clipboard"
+  std::vector<long long> pauses;  // seconds; -1: the timer stopped
+  std::size_t shown = 99;
+  TResendSchedule schedule{{[this] { return folder; },
+                            [this](const std::string& path, std::optional<std::uint32_t> clipboard) {
+                              sent.push_back(path + " " + (clipboard ? std::to_string(*clipboard) : "-"));
+                            },
+                            [this](std::optional<std::chrono::milliseconds> pause) {
+                              pauses.push_back(pause ? pause->count() / 1000 : -1);
+                            },
+                            [this](std::size_t n) { shown = n; }}};
+  void Take(TResendNews::TKind kind, const std::string& path = "",
+            std::optional<std::uint32_t> clipboard = {}) {
+    if (kind == TResendNews::TKind::Kept) folder.push_back(path);
+    if (kind == TResendNews::TKind::Sent) std::erase(folder, path);
+    schedule.Take({kind, path, clipboard});
+  }
+};
+
+using TKind = TResendNews::TKind;
+
+TEST_F(ResendScheduleTest, EarlierRunsPicturesGoOnceTheStartUpReachedTheServiceOldestFirst) {
+  folder = {"a", "b"};
+  schedule.Refresh();
+  Take(TKind::Answered);
+  Take(TKind::Kept, "c", 5);
+  EXPECT_EQ(shown, 3u);
+  EXPECT_TRUE(sent.empty() && pauses.empty()) << "nothing before the start-up reached the service";
+  schedule.Begin();
+  EXPECT_EQ(pauses, std::vector<long long>{0});
+  schedule.TimerTick();
+  schedule.TimerTick();  // one at a time
+  Take(TKind::Sent, "a", 9);
+  Take(TKind::Refused, "b");  // refused, and it could not be set aside
+  Take(TKind::Sent, "c", 6);
+  EXPECT_EQ(sent, (std::vector<std::string>{"a -", "b -", "c 5"}));
+  EXPECT_EQ(shown, 0u);
+}
+
+TEST_F(ResendScheduleTest, BacksOffWhileTheServiceStaysAwayAndComesBackWithIt) {
+  schedule.Begin();
+  Take(TKind::Kept, "a", 1);
+  Take(TKind::Kept, "b", 1);
+  for (int i = 0; i < 8; ++i) {
+    schedule.TimerTick();
+    Take(TKind::NotSent, "a");
+  }
+  EXPECT_EQ(pauses, (std::vector<long long>{30, 60, 120, 240, 480, 960, 1800, 1800, 1800}));
+  Take(TKind::Answered);  // a capture got through: no more waiting
+  EXPECT_EQ(pauses.back(), -1);
+  EXPECT_EQ(sent.size(), 9u);
+  Take(TKind::NotSent, "a");
+  EXPECT_EQ(pauses.back(), 60) << "doubling again from the start";
+}
+
+// Each late link may follow the one before it onto the clipboard, but never
+// one that another program or a capture of the user's put there since.
+TEST_F(ResendScheduleTest, ALateLinkTakesTheClipboardOnlyAsTheUserLeftIt) {
+  schedule.Begin();
+  Take(TKind::Kept, "a", 7);
+  Take(TKind::Kept, "b", 7);
+  Take(TKind::Kept, "c", 7);
+  Take(TKind::Kept, "d", 3);
+  schedule.TimerTick();
+  Take(TKind::Sent, "a", 9);
+  Take(TKind::Sent, "b");  // not copied: the user copied something meanwhile
+  Take(TKind::Sent, "c", 12);
+  EXPECT_EQ(sent, (std::vector<std::string>{"a 7", "b 9", "c 9", "d 3"}));
 }
 
 }  // namespace
