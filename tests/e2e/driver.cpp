@@ -139,7 +139,7 @@ int Usage() {
       "move X1 Y1 X2 Y2 |\n"
       "       release X Y [BUTTON] | message-box EXE SECONDS | box-ok EXE | post EXE CLASS MSG WPARAM "
       "LPARAM |\n"
-      "       hold-clipboard SECONDS | foreign-form1 SECONDS | texts EXE\n",
+      "       hold-clipboard SECONDS | set-clipboard TEXT | foreign-form1 SECONDS | texts EXE\n",
       stderr);
   return 2;
 }
@@ -407,6 +407,14 @@ int main(int argc, char** argv) {
     }
     std::printf("released\n");
     return 0;
+  }
+  if (cmd == "set-clipboard" && argc == 3) {  // as another program copies a text
+    UniqueHwnd window(CreateWindowA("STATIC", "copier", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, std::strlen(argv[2]) + 1));
+    ScopedClipboard clipboard(window.get());
+    if (!block || !clipboard || !EmptyClipboard()) return 1;
+    std::memcpy(ScopedGlobalLock(block.get()).get(), argv[2], std::strlen(argv[2]));
+    return SetClipboardData(CF_TEXT, block.release()) != nullptr ? 0 : 1;
   }
   if (cmd == "clipboard") {
     ScopedClipboard clipboard(nullptr);

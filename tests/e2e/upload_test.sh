@@ -30,6 +30,7 @@ sleep 1
 balloons() { python3 "$top/tests/e2e/balloons.py" "$work/explorer.log"; }
 balloon_shown() { balloons | grep -qxF "$1"; }
 stored() { find "$storage" -maxdepth 1 -name '*.jpg' | sort; }
+new_pictures() { comm -13 <(echo "$before") <(stored); }
 cwd_empty() { [ -z "$(ls "$work/cwd")" ]; }
 grab() {  # grab X1 Y1 X2 Y2
   driver alt-s
@@ -111,17 +112,61 @@ grab 300 200 557 391
 check "\"max size\" gives its balloon" wait_until 15 balloon_shown "Ошибка | Слишком большой скриншот | icon 3"
 check "and the file is deleted" wait_until 5 cwd_empty
 
-# No service: the user hears that the picture was not uploaded, and the
-# picture stays where it was written.
+# No service: each capture's balloon says that its picture is kept and will be
+# sent later, the picture moves into the folder of waiting pictures, and the
+# tooltip counts them. The service back, the first retry sends them oldest
+# first, each with a balloon that shows its link (the service answers slowly,
+# so that Wine's tray, which shows a balloon 2 s after its request, shows each).
 stop_service
-not_uploaded="Ошибка | Изображение не загружено | icon 3"
-failures_shown() { balloons | grep -cxF "$not_uploaded"; }
-more_failures() { [ "$(failures_shown)" -gt "$1" ]; }
-shown=$(failures_shown)
+waiting="$WINEPREFIX/drive_c/users/$(whoami)/Pictures/Pondix Shot/Waiting"
+kept_text="Ошибка | Скриншот не загружен: сервис недоступен. Он сохранён в папке «Изобр... | icon 3"
+kept_more_than() { [ "$(balloons | grep -cxF "$kept_text")" -gt "$1" ]; }
+elsewhere() { find "$work/cwd" "$work/app" "$WINEPREFIX/drive_c/users" -name '*.jpg' ! -path "$waiting/*"; }
+areas=("300 200 557 391" "420 250 700 480" "200 300 380 420")
+before=$(stored)
+for i in 0 1 2; do
+  grab ${areas[$i]}
+  check "a stopped service: capture $((i + 1)) is kept, its balloon says so" wait_until 15 kept_more_than $i
+done
+check "three pictures wait in the folder" test "$(ls "$waiting" | grep -c '\.jpg$')" = 3
+check "and none elsewhere" test -z "$(elsewhere)"
+tip_shown() { driver tips | grep -qxF "$1"; }
+check "the tooltip counts them" wait_until 5 tip_shown "$tip: 3 скриншота ждут отправки"
+echo "/pic/upload.php 3" >"$storage/delays.txt"
+start_service "$storage"
+check "the service back: all three arrive at the first retry" wait_until 60 stored_more_than $(($(echo "$before" | grep -c .) + 2))
+late=$(ls -tr $(new_pictures))
+oldest_first() {
+  local i=0 f
+  for f in $late; do python3 "$checker" "$f" $(echo ${areas[$i]} | awk '{print $1, $2, $3 - $1, $4 - $2}') >/dev/null || return 1; i=$((i + 1)); done
+}
+check "oldest first" oldest_first
+late_balloon() { balloon_shown "Уведомление | Отложенный скриншот загружен, ссылка в буфере обмена: http://$PSL_TEST_SERVICE_HOST/pic/$(basename "$1") | icon 1"; }
+for f in $late; do check "a balloon with the link of $(basename "$f")" wait_until 10 late_balloon "$f"; done
+clipboard_holds() { [ "$(driver clipboard)" = "$1" ]; }
+check "the last one's link on the clipboard" clipboard_holds "http://$PSL_TEST_SERVICE_HOST/pic/$(basename "$(echo "$late" | tail -n1)")"
+check "nothing waits" test -z "$(ls "$waiting")"
+check "the tooltip is the program's name again" wait_until 5 tip_shown "$tip"
+rm -f "$storage/delays.txt"
+
+# Another program copies a text while the picture waits: the late link leaves
+# it there, and a click on the balloon puts the link there. Wine's tray sends
+# no notification for a click on a balloon: the driver posts the icon's
+# callback message (icon 1) with NIN_BALLOONUSERCLICK, as the shell does.
+stop_service
 grab 300 200 557 391
-check "a stopped service: the not-uploaded balloon" wait_until 15 more_failures "$shown"
-check "a stopped service leaves the file" test "$(ls "$work/cwd" | grep -c '\.jpg$')" = 1
-rm -f "$work/cwd"/*.jpg
+check "a stopped service once more: kept" wait_until 15 kept_more_than 3
+driver set-clipboard "copied meanwhile"
+before=$(stored)
+start_service "$storage"
+one_new() { [ "$(new_pictures | grep -c .)" = 1 ]; }
+check "the service back: the picture arrives" wait_until 45 one_new
+link="http://$PSL_TEST_SERVICE_HOST/pic/$(basename "$(new_pictures)")"
+offered() { driver tips | grep -qxF "Отложенный скриншот загружен. Щёлкните здесь, чтобы скопировать ссылку: $link"; }
+check "the balloon offers its link" wait_until 10 offered
+check "the other program's text stays on the clipboard" clipboard_holds "copied meanwhile"
+driver post pondixscreenloader.exe TPUtilWindow 0x800 1 0x405 >/dev/null
+check "a click on the balloon puts the link there" wait_until 5 clipboard_holds "$link"
 
 # A current directory that holds pictures under half of all the names the
 # program draws (its earlier failed uploads, or the user's own): captures
@@ -132,7 +177,6 @@ for n in range(0, 100000, 2):
     with open(os.path.join(sys.argv[1], f"{n}.jpg"), "w") as f:
         f.write(f"picture {n}")
 PY
-start_service "$storage"
 count=$(stored | grep -c .)
 for i in 1 2 3 4 5 6; do grab $((250 + i * 10)) 200 557 391; done
 check "among taken names: every capture arrives" wait_until 20 stored_more_than $((count + 5))
@@ -153,7 +197,6 @@ rm -rf "$work/cwd" && mkdir -p "$work/cwd"
 before=$(stored)
 grab 300 200 557 391
 grab 700 250 420 480
-new_pictures() { comm -13 <(echo "$before") <(stored); }
 two_new() { [ "$(new_pictures | grep -c .)" = 2 ]; }
 check "two quick captures both arrive" wait_until 15 two_new
 read -r first second <<<"$(new_pictures | tr '\n' ' ')"
@@ -208,6 +251,38 @@ if read_only "$work/system"; then
 else
   echo "note: no mount namespace of this run's own; the unwritable current directory is not tried"
 fi
+
+# The program ends while a picture waits: the next start sends it once its
+# version request has reached the service. One that the service refuses then
+# is set aside, neither deleted nor tried again.
+refused="$(dirname "$waiting")/Refused"
+refusal="Сервис не принял отложенный скриншот («Слишком большой скриншот»), больше он отправляться не будет. Файл лежит здесь: C:\\users\\$(whoami)\\Pictures\\Pondix Shot\\Refused\\"
+refusal_shown() { driver tips | grep -qF "$refusal"; }
+set_aside() { [ "$(ls "$refused" 2>/dev/null | grep -c '\.jpg$')" = 1 ]; }
+for verdict in accepted refused; do
+  stop_service
+  start_service "$storage"
+  start_in "$work/cwd"
+  stop_service
+  kept=$(balloons | grep -cxF "$kept_text")
+  grab 300 200 557 391
+  wait_until 15 kept_more_than "$kept"
+  end_program
+  before=$(stored)
+  start_service "$storage" $([ $verdict = refused ] && echo 100)
+  start_in "$work/cwd"
+  if [ $verdict = accepted ]; then
+    check "a picture of an earlier run arrives at the next start" wait_until 15 one_new
+  else
+    check "refused when sent again: set aside, not deleted" wait_until 15 set_aside
+    check "refused when sent again: its balloon says where it lies" wait_until 10 refusal_shown
+    check "refused when sent again: the service has nothing new" test -z "$(new_pictures)"
+  fi
+  check "$verdict at the next start: nothing waits" test -z "$(ls "$waiting")"
+  end_program
+done
+stop_service
+start_service "$storage"
 
 # The console tool on the same service: a Cyrillic login typed on its command
 # line arrives as UTF-8, whatever the ANSI code page; one from a login file
