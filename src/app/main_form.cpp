@@ -100,7 +100,14 @@ void TForm1::CreateParams(TCreateParams& params) {
 
 void TForm1::FormCreate() {
   resend_->Refresh();
-  if (!CheckVersion(versionList_, site_)) return;
+  try {
+    if (!CheckVersion(versionList_, site_)) return;
+  } catch (...) {
+    // Only "ver" fails once the service has answered (the zip in a read-only
+    // folder): the pictures that wait go all the same.
+    resend_->Begin();
+    throw;
+  }
   resend_->Begin();
   RegisterAutostart();
   LoadLogin(configList_, *shared_);

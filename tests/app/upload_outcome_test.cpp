@@ -45,8 +45,10 @@ class UploadWorker : public testing::Test {
     shared.SetLink("earlier link");
   }
 
-  // As the UI thread launches a worker: the inputs copied from the shared fields.
-  TUploadJob Ports(std::uint16_t port) {
+  // As the UI thread launches a worker: the inputs copied from the shared
+  // fields; with a folder of waiting pictures, or for one sent again.
+  TUploadJob Ports(std::uint16_t port, std::shared_ptr<TWaitingFolder> waiting = nullptr, bool late = false,
+                   std::optional<std::uint32_t> clipboard = std::nullopt) {
     TOutcomePorts ports;
     ports.Shared = sharedOwner;
     ports.ShowBalloon = [this](const std::string& title, const std::string& text, TBalloonIconKind kind,
@@ -62,30 +64,16 @@ class UploadWorker : public testing::Test {
       seen.clipboard.push_back(std::string(text.c_str()));
       return true;
     };
-    TUploadJob job;
-    job.Login = shared.Login();
-    job.FileName = shared.ImageFileName();
-    job.UploadUrl = "http://127.0.0.1:" + std::to_string(port) + "/pic/upload.php";
-    job.Report = [ports, file = job.FileName](const TUploadOutcome& o) {
-      ReportUploadOutcome(ports, o, file);
-    };
-    return job;
-  }
-  // With the folder of waiting pictures; or, given a clipboard, for a picture sent again.
-  TUploadJob Kept(std::uint16_t port, std::optional<std::uint32_t> clipboard = std::nullopt,
-                  bool late = false) {
-    TUploadJob job = Ports(port);
-    TOutcomePorts ports;
-    ports.Shared = sharedOwner;
-    ports.Waiting = folder;
-    ports.ShowBalloon = [this](const std::string&, const std::string& text, TBalloonIconKind, std::uint8_t) {
-      seen.balloons.push_back(text);
-    };
+    ports.Waiting = waiting;
     ports.ClipboardSequence = [] { return 41u; };
     ports.CopyTextIfUnchanged = [this](const std::string& text, std::uint32_t expected) {
       seen.clipboard.push_back(text + "|" + std::to_string(expected));
       return std::optional<std::uint32_t>(expected + 1);
     };
+    TUploadJob job;
+    job.Login = shared.Login();
+    job.FileName = shared.ImageFileName();
+    job.UploadUrl = "http://127.0.0.1:" + std::to_string(port) + "/pic/upload.php";
     job.KeepRefused = late;
     job.Report = [=, file = job.FileName](const TUploadOutcome& o) {
       late ? ReportLateOutcome(ports, o, file, clipboard) : ReportUploadOutcome(ports, o, file);
@@ -95,7 +83,14 @@ class UploadWorker : public testing::Test {
   std::string wait = dir / "wait";
   std::shared_ptr<TWaitingFolder> folder =
       std::make_shared<TWaitingFolder>(TWaitingFolders{wait, dir / "refused"});
-  std::vector<TResendNews> News() { return shared.TakeResendNews(); }
+  // What the workers told the resend schedule: "KIND PATH CLIPBOARD;" each.
+  std::string Told() {
+    std::string told;
+    for (const TResendNews& n : shared.TakeResendNews())
+      told += std::to_string(static_cast<int>(n.Kind)) + " " + n.Path + " " +
+              (n.Clipboard ? std::to_string(*n.Clipboard) : "-") + ";";
+    return told;
+  }
 
   static std::string Reply200(const std::string& body) {
     return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
@@ -178,19 +173,14 @@ TEST_F(UploadWorker, FailedExchangesReportThePictureNotUploadedAndKeepTheFile) {
   EXPECT_TRUE(std::filesystem::exists(picture));
 }
 
-// Moved to wait, under a name no picture there holds, until the bounds are reached.
 TEST_F(UploadWorker, AFailedPictureWaitsInTheFolderWhileThereIsRoom) {
   for (std::string name : {"4242.jpg", "4242 (2).jpg"}) {
     std::ofstream(picture, std::ios::binary) << name;
-    EXPECT_ANY_THROW(RunUpload(Kept(UnusedLoopbackPort())));
-    EXPECT_EQ(seen.balloons.back(), kKeptBalloonText);
+    EXPECT_ANY_THROW(RunUpload(Ports(UnusedLoopbackPort(), folder)));
+    EXPECT_EQ(seen.balloons.back(), std::string("Ошибка|") + kKeptBalloonText + "|3|30");
     std::ifstream kept(PathInFolder(wait, name));
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), name);
-    auto news = News();
-    ASSERT_EQ(news.size(), 1u);
-    EXPECT_EQ(news[0].Kind, TResendNews::TKind::Kept);
-    EXPECT_EQ(news[0].Path, PathInFolder(wait, name));
-    EXPECT_EQ(news[0].Clipboard, 41u);
+    EXPECT_EQ(Told(), "0 " + PathInFolder(wait, name) + " 41;");
   }
   EXPECT_FALSE(std::filesystem::exists(picture));
   // Oldest first, whatever the names.
@@ -201,10 +191,10 @@ TEST_F(UploadWorker, AFailedPictureWaitsInTheFolderWhileThereIsRoom) {
   std::filesystem::resize_file(PathInFolder(wait, "4242.jpg"), kMostWaitingBytes);  // sparse: no disk used
   for (int bound = 0; bound < 2; ++bound) {  // the bytes, then the pictures
     std::ofstream(picture, std::ios::binary) << "x";
-    EXPECT_ANY_THROW(RunUpload(Kept(UnusedLoopbackPort())));
-    EXPECT_EQ(seen.balloons.back(), kFolderFullBalloonText + picture);
+    EXPECT_ANY_THROW(RunUpload(Ports(UnusedLoopbackPort(), folder)));
+    EXPECT_EQ(seen.balloons.back(), std::string("Ошибка|") + kFolderFullBalloonText + picture + "|3|30");
     EXPECT_TRUE(std::filesystem::exists(picture)) << "left where it was";
-    EXPECT_TRUE(News().empty());
+    EXPECT_EQ(Told(), "");
     std::filesystem::resize_file(PathInFolder(wait, "4242.jpg"), 1);
     for (std::size_t i = 2; i < kMostWaitingPictures; ++i)
       std::ofstream(PathInFolder(wait, std::to_string(i) + ".jpg"));
@@ -219,30 +209,25 @@ TEST_F(UploadWorker, APictureSentAgainGetsItsLinkOrIsSetAside) {
     std::ofstream(picture, std::ios::binary) << "x";
     ScriptedPeer peer({{reply}});
     try {
-      RunUpload(Kept(peer.Port(), clipboard, true));
+      RunUpload(Ports(peer.Port(), folder, true, clipboard));
     } catch (const ENetException&) {
     }
-    auto news = News();
-    EXPECT_EQ(news.size(), 1u);
-    return news.empty() ? TResendNews{} : news[0];
+    return Told();
   };
-  TResendNews news = send(Reply200("good:http://x/1.jpg"), 7);
-  EXPECT_EQ(news.Kind, TResendNews::TKind::Sent);
-  EXPECT_EQ(news.Clipboard, 8u);
+  EXPECT_EQ(send(Reply200("good:http://x/1.jpg"), 7), "2 " + picture + " 8;");
   EXPECT_EQ(seen.clipboard, std::vector<std::string>{"http://x/1.jpg|7"});
-  EXPECT_EQ(seen.balloons.back(), std::string(kLateCopiedBalloonText) + "http://x/1.jpg");
-  news = send(Reply200("good:http://x/2.jpg"), std::nullopt);
-  EXPECT_EQ(news.Clipboard, std::nullopt);
-  EXPECT_EQ(seen.clipboard.size(), 1u) << "the clipboard left alone";
-  std::string text = std::string(kLateLinkBalloonText) + "http://x/2.jpg";
-  EXPECT_EQ(seen.balloons.back(), text);
+  EXPECT_EQ(seen.balloons.back(),
+            std::string("Уведомление|") + kLateCopiedBalloonText + "http://x/1.jpg|1|30");
+  EXPECT_EQ(send(Reply200("good:http://x/2.jpg"), std::nullopt), "2 " + picture + " -;");
+  std::string text = kLateLinkBalloonText + std::string("http://x/2.jpg");
+  EXPECT_EQ(seen.balloons.back(), "Уведомление|" + text + "|1|30");
   EXPECT_EQ(shared.LateBalloonLink(text), "http://x/2.jpg");
-  EXPECT_FALSE(std::filesystem::exists(picture));
 
-  EXPECT_EQ(send(Reply200("max size"), 7).Kind, TResendNews::TKind::Refused);
-  EXPECT_TRUE(std::filesystem::exists(PathInFolder(dir / "refused", "5.jpg"))) << "set aside, not deleted";
-  EXPECT_EQ(seen.balloons.back(), LateRefusalBalloonText("max size", PathInFolder(dir / "refused", "5.jpg")));
-  EXPECT_EQ(send("HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n", 7).Kind, TResendNews::TKind::NotSent);
+  EXPECT_EQ(send(Reply200("max size"), 7), "3 " + picture + " -;");
+  std::string aside = PathInFolder(dir / "refused", "5.jpg");
+  EXPECT_TRUE(std::filesystem::exists(aside)) << "set aside, not deleted";
+  EXPECT_EQ(seen.balloons.back(), "Ошибка|" + LateRefusalBalloonText("max size", aside) + "|3|30");
+  EXPECT_EQ(send("HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n", 7), "4 " + picture + " -;");
   EXPECT_TRUE(std::filesystem::exists(picture)) << "it waits on";
 }
 
@@ -307,8 +292,7 @@ TEST_F(UploadWorker, TwoWorkersFinishingTogether) {
   EXPECT_NE(rb[0].find("filename=\"777.jpg\""), std::string::npos);
 }
 
-// The schedule on a timer of the test's own: what is sent when, and with
-// which clipboard number.
+// The schedule on a timer of the test's own: what is sent when, with which clipboard number.
 class ResendScheduleTest : public testing::Test {
  protected:
   std::vector<std::string> folder;
