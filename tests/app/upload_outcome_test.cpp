@@ -319,7 +319,6 @@ using TKind = TResendNews::TKind;
 
 TEST_F(ResendScheduleTest, EarlierRunsPicturesGoOnceTheStartUpReachedTheServiceOldestFirst) {
   folder = {"a", "b"};
-  schedule.Refresh();
   Take(TKind::Answered);
   Take(TKind::Kept, "c", 5);
   EXPECT_EQ(shown, 3u);

@@ -12,10 +12,11 @@ cwd="$work/cwd"
 mkdir -p "$cwd"
 app=$(private_copy "$work/app")
 
-# Each grab starts an upload; a service taking it would delete the picture
-# before it is checked, so the upload is refused and the picture stays.
+# Each grab starts an upload; one that ended would take the picture away before
+# it is checked (deleted, or kept to send again), so the service answers late.
 mkdir -p "$work/service"
 echo "/pic/upload.php 503" >"$work/service/statuses.txt"
+echo "/pic/upload.php 30" >"$work/service/delays.txt"
 start_service "$work/service"
 
 # The picture first: with no window manager, a window mapped later stays above.
