@@ -36,7 +36,7 @@ trap cleanup EXIT
 bash "$top/scripts/test-ca.sh" "$run/ca" || exit 1
 mount --bind "$run/ca/bundle.crt" /etc/ssl/certs/ca-certificates.crt || exit 1
 mkdir -p "$run/www"
-answer="answer over TLS"
+answer="good:answer over TLS"
 printf '%s' "$answer" >"$run/www/ver.txt"
 
 
@@ -47,13 +47,17 @@ serve() {  # serve NAME CERT [S_SERVER OPTIONS...]: sets PSL_TLS_NAME to its por
   (cd "$run/www" && exec openssl s_server -quiet -accept "127.0.0.1:$port" -cert "$run/ca/$cert" \
     -key "$run/ca/server.key" -WWW "$@" </dev/null >"$run/$name.log" 2>&1) &
   pids+=($!)
-  export "PSL_TLS_$name=$port"
+  listening "$name" "$port"
+}
+
+listening() {  # listening NAME PORT: sets PSL_TLS_NAME to PORT once a server listens there
+  export "PSL_TLS_$1=$2"
   for _ in $(seq 100); do
-    [ -n "$(ss -Hltn "sport = :$port")" ] && return
+    [ -n "$(ss -Hltn "sport = :$2")" ] && return
     sleep 0.05
   done
-  echo "tls_peers: s_server $name did not start:" >&2
-  cat "$run/$name.log" >&2
+  echo "tls_peers: server $1 did not start:" >&2
+  cat "$run/$1.log" >&2
   exit 1
 }
 
@@ -63,6 +67,40 @@ serve EXPIRED expired.pem
 serve UNKNOWN_CA unknown-ca.pem
 # Debian's OpenSSL allows TLS 1.0 only at security level 0.
 serve TLS10 good.pem -tls1 -cipher DEFAULT@SECLEVEL=0
+serve VERIFY good.pem -Verify 1
+serve NOT_CA not-ca.pem -cert_chain "$run/ca/not-ca-issuer.pem"
+
+# s_server fed from a FIFO: for each request that reaches it, the head of a
+# reply with its length, then COMMAND (r: renegotiate, K: key update), the
+# body, and q (a close).
+scripted() {  # scripted NAME COMMAND S_SERVER OPTIONS...
+  local name=$1 command=$2 port=$(psl_free_port)
+  shift 2
+  mkfifo "$run/$name.in"
+  openssl s_server -accept "127.0.0.1:$port" -cert "$run/ca/good.pem" -key "$run/ca/server.key" -crlf "$@" \
+    <"$run/$name.in" >"$run/$name.log" 2>&1 &
+  pids+=($!)
+  (exec 3>"$run/$name.in"
+   served=0
+   while sleep 0.05; do
+     [ "$(grep -c '^GET ' "$run/$name.log")" -gt $served ] || continue
+     served=$((served + 1))
+     for say in "HTTP/1.0 200 OK\nConnection: close\nContent-Length: ${#answer}\n\n" "$command\n" "$answer" "q\n"; do
+       printf "$say" >&3
+       sleep 0.1
+     done
+   done) &
+  pids+=($!)
+  listening "$name" "$port"
+}
+scripted RENEGOTIATE r -tls1_2
+scripted KEY_UPDATE K -tls1_3
+port=$(psl_free_port)
+/usr/bin/python3 "$top/tests/upload/peers/tls_reply_peer.py" "$port" "$run/ca/good.pem" "$run/ca/server.key" \
+  "$answer" >"$run/CUT.log" 2>&1 &
+pids+=($!)
+listening CUT "$port"
+
 export PSL_TLS_RECORDER=$(psl_free_port) PSL_TLS_FRONT
 until PSL_TLS_FRONT=$(psl_free_port) && [ "$PSL_TLS_FRONT" != "$PSL_TLS_RECORDER" ]; do :; done
 bash "$top/scripts/tls-front.sh" start "$run/front" "$PSL_TLS_FRONT" "$PSL_TLS_RECORDER" \
