@@ -9,18 +9,21 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "scripted_peer.h"
 #include "upload/net_http.h"
 #include "upload/net_stream.h"
+
+#ifdef _WIN32
+#include <windows.h>
+// Wine's Schannel has no TLS 1.3, and answers a request for a certificate by itself, without a word.
+const bool kWine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+#else
+const bool kWine = false;
+#endif
 
 namespace {
 
@@ -42,40 +45,16 @@ constexpr char kWrongName[] = "TLS: the certificate is for another host name.";
 constexpr char kExpired[] = "TLS: the certificate has expired or is not yet valid.";
 constexpr char kOldProtocol[] =
     "TLS: the server has no protocol version in common with this system (TLS 1.2 or newer).";
-constexpr char kNotByAnAuthority[] = "TLS: the certificate is not valid (issuer is no authority).";
 constexpr char kNotTLS[] = "TLS: the server does not speak TLS.";
+constexpr char kNoAuthority[] = "TLS: the certificate is not valid (issuer is no authority).";
+constexpr char kNulInName[] = "TLS: the connection could not be set up (host name).";
 constexpr char kRenegotiation[] = "TLS: the server asked for a renegotiation, which this program refuses.";
-constexpr char kClientCertificate[] =
-    "TLS: the server asks for a client certificate, and this program has none.";
-constexpr char kHostName[] = "TLS: the connection could not be set up (host name).";
+constexpr char kCertificate[] = "TLS: the server asks for a client certificate, and this program has none.";
 constexpr char kCut[] = "Reply cut short: the connection ended without the server's closing message.";
 
-bool UnderWine() {
-#ifdef _WIN32
-  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-#else
-  return false;
-#endif
-}
-
-// The process's CPU time so far, in milliseconds.
-double CpuMs() {
-#ifdef _WIN32
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto ms = [](FILETIME t) {
-    return static_cast<double>(ULONGLONG{t.dwHighDateTime} << 32 | t.dwLowDateTime) / 1e4;
-  };
-  return ms(kernel) + ms(user);
-#else
-  return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
-#endif
-}
-
 // Each fault of the server's certificate or protocol fails the exchange with
-// its own message, before a byte of the request goes out; what a server may
-// do in the middle of the exchange ends it within a moment, well before the
-// read time-out.
+// its own message, before a byte of the request goes out; what a server does
+// inside its reply ends it at once, never by the read time-out.
 TEST(Tls, EachServerFaultHasItsOwnMessage) {
   REQUIRE_PEERS();
   const std::string answer = std::getenv("PSL_TLS_ANSWER");
@@ -85,53 +64,38 @@ TEST(Tls, EachServerFaultHasItsOwnMessage) {
     const char* what;
     int port;
     std::string host;
-    const char* message;  // nullptr: the answer comes back; "": any failure
-    const char* path = "/ver.txt";
+    const char* message;  // nullptr: the answer comes back; "": any message
     const char* raised = "ENetTLSError";
-    bool tls13 = false;  // Wine's Schannel has no TLS 1.3
   } cases[] = {
       {"good certificate by address", PeerPort("GOOD"), "127.0.0.1", nullptr},
       {"good certificate by name", PeerPort("GOOD"), "localhost", nullptr},
       {"unknown authority", PeerPort("UNKNOWN_CA"), "127.0.0.1", kUntrusted},
       {"another host's certificate", PeerPort("WRONG_NAME"), "127.0.0.1", kWrongName},
       {"expired certificate", PeerPort("EXPIRED"), "localhost", kExpired},
-      {"issued by a certificate that is no authority", PeerPort("NOT_CA"), "localhost", kNotByAnAuthority},
       {"a server of TLS 1.0 only", PeerPort("TLS10"), "127.0.0.1", kOldProtocol},
       {"plain HTTP behind an https address", plainHttp.Port(), "127.0.0.1", kNotTLS},
-      {"a name that ends at a NUL", PeerPort("GOOD"), std::string("localhost\0.example", 18), kHostName},
-      // Wine's Schannel answers the request itself and says nothing of it.
-      {"a certificate asked of us", PeerPort("VERIFY"), "127.0.0.1", UnderWine() ? "" : kClientCertificate},
+      {"issued by a certificate that is no authority", PeerPort("NOT_CA"), "localhost", kNoAuthority},
+      {"a name with a NUL in it", PeerPort("GOOD"), std::string("localhost\0.example", 18), kNulInName},
+      {"a certificate asked of us", PeerPort("VERIFY"), "127.0.0.1", kWine ? "" : kCertificate},
       {"a TLS 1.2 renegotiation inside the reply", PeerPort("RENEGOTIATE"), "127.0.0.1", kRenegotiation},
-      {"TLS 1.3 tickets and a key update inside the reply", PeerPort("KEY_UPDATE"), "127.0.0.1", nullptr,
-       "/ver.txt", "", true},
-      {"a reply to the close, then close_notify", PeerPort("CUT"), "127.0.0.1", nullptr},
-      {"a reply to the close, then a bare TCP close", PeerPort("CUT"), "127.0.0.1", kCut, "/cut",
+      {"TLS 1.3 tickets and a key update", PeerPort("KEY_UPDATE"), "127.0.0.1",
+       kWine ? kOldProtocol : nullptr},
+      {"a reply to the close without close_notify", PeerPort("CUT"), "127.0.0.1", kCut,
        "ENetReplyIncomplete"},
   };
   for (const auto& c : cases) {
-    if (c.tls13 && UnderWine()) {
-      std::printf("%s: not under Wine, whose Schannel has no TLS 1.3\n", c.what);
-      continue;
-    }
     TNetHTTP client;
-    auto started = std::chrono::steady_clock::now();
-    double cpuBefore = CpuMs();
     try {
-      std::string body = client.HttpGetText(Https(c.host, c.port, c.path));
+      std::string body = client.HttpGetText(Https(c.host, c.port, "/ver.txt"));
       EXPECT_EQ(c.message, nullptr) << c.what << ": no failure";
       EXPECT_EQ(body, answer) << c.what;
     } catch (const ENetException& e) {
       EXPECT_STREQ(e.ClassName(), c.message != nullptr ? c.raised : "(none)")
           << c.what << ": " << e.Message();
       if (c.message == nullptr || *c.message != '\0') {
-        EXPECT_EQ(e.Message(), c.message ? c.message : "") << c.what;
+        EXPECT_EQ(e.Message(), c.message != nullptr ? c.message : "") << c.what;
       }
     }
-    auto took = std::chrono::steady_clock::now() - started;
-    std::printf("%s: %lld ms, %.0f ms of CPU time\n", c.what,
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()),
-                CpuMs() - cpuBefore);
-    EXPECT_LT(took, std::chrono::seconds(10)) << c.what << ": the read time-out is 30 s";
     EXPECT_FALSE(client.Connected()) << c.what;
   }
 }

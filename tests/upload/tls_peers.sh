@@ -23,7 +23,7 @@ if [ -z "${PSL_WINE_NETNS:-}" ] && [ "${PSL_TLS_PEERS_NS:-}" != $$ ]; then
 fi
 
 run=$(mktemp -d "${TMPDIR:-/tmp}/psl-tls-peers.XXXXXX")
-pids=()
+pids=() say=()
 cleanup() {
   bash "$top/scripts/tls-front.sh" stop "$run/front" >/dev/null 2>&1
   local pid
@@ -41,23 +41,25 @@ printf '%s' "$answer" >"$run/www/ver.txt"
 
 
 serve() {  # serve NAME CERT [S_SERVER OPTIONS...]: sets PSL_TLS_NAME to its port
-  local name=$1 cert=$2 port
+  local name=$1 cert=$2 port input=/dev/null mode="-quiet -WWW"
   shift 2
   port=$(psl_free_port)
-  (cd "$run/www" && exec openssl s_server -quiet -accept "127.0.0.1:$port" -cert "$run/ca/$cert" \
-    -key "$run/ca/server.key" -WWW "$@" </dev/null >"$run/$name.log" 2>&1) &
+  if [ ${#say[@]} -gt 0 ]; then  # says each of say from its stdin, 0.1 s apart, to the first request
+    mkfifo "$run/$name.in" && input=$run/$name.in mode=-crlf
+    (exec 3>"$input"; until grep -qs '^GET ' "$run/$name.log"; do sleep 0.05; done
+     for line in "${say[@]}"; do printf "$line" >&3; sleep 0.1; done) &
+    pids+=($!) say=()
+  fi
+  (cd "$run/www" && exec openssl s_server $mode -accept "127.0.0.1:$port" -cert "$run/ca/$cert" \
+    -key "$run/ca/server.key" "$@" <"$input" >"$run/$name.log" 2>&1) &
   pids+=($!)
-  listening "$name" "$port"
-}
-
-listening() {  # listening NAME PORT: sets PSL_TLS_NAME to PORT once a server listens there
-  export "PSL_TLS_$1=$2"
+  export "PSL_TLS_$name=$port"
   for _ in $(seq 100); do
-    [ -n "$(ss -Hltn "sport = :$2")" ] && return
+    [ -n "$(ss -Hltn "sport = :$port")" ] && return
     sleep 0.05
   done
-  echo "tls_peers: server $1 did not start:" >&2
-  cat "$run/$1.log" >&2
+  echo "tls_peers: s_server $name did not start:" >&2
+  cat "$run/$name.log" >&2
   exit 1
 }
 
@@ -69,38 +71,11 @@ serve UNKNOWN_CA unknown-ca.pem
 serve TLS10 good.pem -tls1 -cipher DEFAULT@SECLEVEL=0
 serve VERIFY good.pem -Verify 1
 serve NOT_CA not-ca.pem -cert_chain "$run/ca/not-ca-issuer.pem"
-
-# s_server fed from a FIFO: for each request that reaches it, the head of a
-# reply with its length, then COMMAND (r: renegotiate, K: key update), the
-# body, and q (a close).
-scripted() {  # scripted NAME COMMAND S_SERVER OPTIONS...
-  local name=$1 command=$2 port=$(psl_free_port)
-  shift 2
-  mkfifo "$run/$name.in"
-  openssl s_server -accept "127.0.0.1:$port" -cert "$run/ca/good.pem" -key "$run/ca/server.key" -crlf "$@" \
-    <"$run/$name.in" >"$run/$name.log" 2>&1 &
-  pids+=($!)
-  (exec 3>"$run/$name.in"
-   served=0
-   while sleep 0.05; do
-     [ "$(grep -c '^GET ' "$run/$name.log")" -gt $served ] || continue
-     served=$((served + 1))
-     for say in "HTTP/1.0 200 OK\nConnection: close\nContent-Length: ${#answer}\n\n" "$command\n" "$answer" "q\n"; do
-       printf "$say" >&3
-       sleep 0.1
-     done
-   done) &
-  pids+=($!)
-  listening "$name" "$port"
-}
-scripted RENEGOTIATE r -tls1_2
-scripted KEY_UPDATE K -tls1_3
-port=$(psl_free_port)
-/usr/bin/python3 "$top/tests/upload/peers/tls_reply_peer.py" "$port" "$run/ca/good.pem" "$run/ca/server.key" \
-  "$answer" >"$run/CUT.log" 2>&1 &
-pids+=($!)
-listening CUT "$port"
-
+# Said in the middle of a reply, r renegotiates, K updates the keys; q closes without close_notify.
+head="HTTP/1.0 200 OK\nConnection: close\nContent-Length: ${#answer}\n\n"
+say=("$head" "r\n" "$answer" "q\n") && serve RENEGOTIATE good.pem -tls1_2
+say=("$head" "K\n" "$answer" "q\n") && serve KEY_UPDATE good.pem -tls1_3
+say=("HTTP/1.0 200 OK\n\n" "good:" "${answer#good:}" "q\n") && serve CUT good.pem
 export PSL_TLS_RECORDER=$(psl_free_port) PSL_TLS_FRONT
 until PSL_TLS_FRONT=$(psl_free_port) && [ "$PSL_TLS_FRONT" != "$PSL_TLS_RECORDER" ]; do :; done
 bash "$top/scripts/tls-front.sh" start "$run/front" "$PSL_TLS_FRONT" "$PSL_TLS_RECORDER" \
