@@ -36,7 +36,7 @@ const char* Text(TTLSFailure failure) {
       return "the connection could not be set up";
     case TTLSFailure::kRenegotiation:
       return "the server asked for a renegotiation, which this program refuses";
-    case TTLSFailure::kClientCertificate:
+    case TTLSFailure::kClientCert:
       return "the server asks for a client certificate, and this program has none";
   }
   return "the handshake failed";

@@ -7,22 +7,22 @@
 #include <string>
 
 enum class TTLSFailure {
-  kUntrusted,          // no chain to a root the system trusts
-  kWrongName,          // the certificate names other hosts
-  kExpired,            // outside its validity period
-  kRevoked,            // its authority has revoked it
-  kBadCertificate,     // any other fault of the certificate or its chain
-  kOldProtocol,        // no version of TLS 1.2 or newer that both sides speak
-  kRefused,            // the server ended the handshake with an alert
-  kNotTLS,             // the server answered with bytes that are no TLS
-  kClosed,             // the server closed the connection during the handshake
-  kBrokenRecord,       // a record that does not decode or authenticate
-  kRecordTooLarge,     // more bytes for one record or handshake step than TLS allows
-  kHandshakeFailed,    // anything else in the handshake
-  kLibraryMissing,     // the system's TLS library could not be loaded
-  kSetUp,              // the library refused a setting of the connection
-  kRenegotiation,      // the server asked to renegotiate (TLS 1.2), which is refused
-  kClientCertificate,  // the server asked for a certificate of ours and failed without it
+  kUntrusted,        // no chain to a root the system trusts
+  kWrongName,        // the certificate names other hosts
+  kExpired,          // outside its validity period
+  kRevoked,          // its authority has revoked it
+  kBadCertificate,   // any other fault of the certificate or its chain
+  kOldProtocol,      // no version of TLS 1.2 or newer that both sides speak
+  kRefused,          // the server ended the handshake with an alert
+  kNotTLS,           // the server answered with bytes that are no TLS
+  kClosed,           // the server closed the connection during the handshake
+  kBrokenRecord,     // a record that does not decode or authenticate
+  kRecordTooLarge,   // more bytes for one record or handshake step than TLS allows
+  kHandshakeFailed,  // anything else in the handshake
+  kLibraryMissing,   // the system's TLS library could not be loaded
+  kSetUp,            // the library refused a setting of the connection
+  kRenegotiation,    // the server asked to renegotiate (TLS 1.2), which is refused
+  kClientCert,       // the server asked for a certificate of ours and failed without it
 };
 
 // The detail of a chain with an issuer whose basic constraints deny it is an authority.

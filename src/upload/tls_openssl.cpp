@@ -285,7 +285,7 @@ class TOpenSSLEngine final : public TTLSEngine {
       RaiseTLSFailure(otherwise, "SSL error " + std::to_string(SSL_get_error(ssl_.get(), rc)));
     }
     int reason = ERR_GET_REASON(error);
-    if (certificateAsked_ && reason > SSL_AD_REASON_OFFSET) RaiseTLSFailure(TTLSFailure::kClientCertificate);
+    if (certificateAsked_ && reason > SSL_AD_REASON_OFFSET) RaiseTLSFailure(TTLSFailure::kClientCert);
     const char* text = ERR_reason_error_string(error);
     TTLSFailure failure = RecordFailure(reason, otherwise);
     if (failure == otherwise && text != nullptr) RaiseTLSFailure(failure, text);

@@ -218,12 +218,12 @@ class TSchannelEngine final : public TTLSEngine {
       if (status == SEC_I_INCOMPLETE_CREDENTIALS) {
         // The server asks for a client certificate: go on once without one.
         // In TLS 1.2 the request travels in the clear, so anyone can repeat it.
-        if (std::exchange(certificateAsked_, true)) RaiseTLSFailure(TTLSFailure::kClientCertificate);
+        if (std::exchange(certificateAsked_, true)) RaiseTLSFailure(TTLSFailure::kClientCert);
         needMore = false;
         continue;
       }
       if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED) {
-        if (certificateAsked_) RaiseTLSFailure(TTLSFailure::kClientCertificate);
+        if (certificateAsked_) RaiseTLSFailure(TTLSFailure::kClientCert);
         RaiseByFirstBytes();
         RaiseStatus(status, TTLSFailure::kHandshakeFailed);
       }
