@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the reply parser as a peer would send them: status
-// line, header blocks (with 100 replies), and bodies by length, chunks or close.
-// The first byte chooses how the bytes are split into socket reads.
+// line, header blocks (with interim replies), and bodies by length, chunks or
+// close. The first byte chooses how the bytes are split into socket reads
+// (its low 7 bits) and whether their end is clean (its top bit clear) or cut,
+// as a TLS stream's without close_notify.
 
 #include <algorithm>
 #include <cstdint>
@@ -20,8 +22,10 @@ constexpr TNetReplyLimits kLimits{.MaxLineLength = 256, .MaxReplySize = 1 << 16}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  std::size_t piece = data[0] == 0 ? SIZE_MAX : data[0];
-  TMemoryByteSource source(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1), piece);
+  std::size_t piece = (data[0] & 0x7F) == 0 ? SIZE_MAX : data[0] & 0x7F;
+  bool cleanEnd = (data[0] & 0x80) == 0;
+  TMemoryByteSource source(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1), piece,
+                           cleanEnd);
   TNetReplyReader reader(source, 4096);
   TNetHTTPResponse response;
   try {
@@ -30,6 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (response.ResponseCode / 100 != 2 || !response.Location.empty()) std::abort();
     if (body.size() > kLimits.MaxReplySize) std::abort();
     if (response.ResponseCode == 204 && !body.empty()) std::abort();
+    // A body that only the close could end never passes a cut end.
+    bool toTheClose =
+        !response.HasContentLength() && response.TransferEncoding().find("chunked") == std::string::npos;
+    if (!cleanEnd && toTheClose && response.ResponseCode != 204) std::abort();
   } catch (const ENetHTTPProtocolException& e) {
     if (e.ErrorMessage().size() > kLimits.MaxReplySize) std::abort();
     if (e.Message() != response.ResponseText) std::abort();

@@ -12,6 +12,8 @@
 #   wrong-name.pem      only other.example
 #   expired.pem         127.0.0.1 and localhost, expired in 2020
 #   unknown-ca.pem      127.0.0.1 and localhost, from an authority nobody trusts
+#   not-ca.pem          127.0.0.1 and localhost, issued by not-ca-issuer.pem,
+#                       a server certificate of the test authority, no authority
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: test-ca.sh DIR" >&2; exit 2; }
 dir=$1
@@ -19,7 +21,7 @@ dir=$1
 # shorter than the curve's size (one signature in 128), which made
 # the Windows TLS tests fail at random. Kept while its good certificate has a
 # day left and it was made this way.
-made_as="rsa-2048"
+made_as="rsa-2048-not-ca"
 [ "$(cat "$dir/.complete" 2>/dev/null)" = "$made_as" ] && openssl x509 -checkend 86400 -noout -in "$dir/good.pem" >/dev/null 2>&1 && exit 0
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
@@ -80,6 +82,12 @@ certify test good.pem "$here" -days 365
 certify test wrong-name.pem "DNS:other.example" -days 365
 certify test expired.pem "$here" -startdate 20200101000000Z -enddate 20200201000000Z
 certify unknown unknown-ca.pem "$here" -days 365
+# Signed with a certificate whose basic constraints say it is no authority.
+certify test not-ca-issuer.pem "DNS:issuer.example" -days 365
+openssl req -new -key "$dir/server.key" -subj "/CN=localhost" -out "$work/request.csr" 2>/dev/null
+printf 'subjectAltName = %s\nextendedKeyUsage = serverAuth\n' "$here" >"$work/leaf.ext"
+openssl x509 -req -in "$work/request.csr" -CA "$dir/not-ca-issuer.pem" -CAkey "$dir/server.key" -days 365 \
+  -set_serial 7 -sha256 -extfile "$work/leaf.ext" -out "$dir/not-ca.pem" 2>/dev/null
 cp "$work/test/cert.pem" "$dir/ca.pem"
 cat /etc/ssl/certs/ca-certificates.crt "$dir/ca.pem" >"$dir/bundle.crt"
 echo "$made_as" >"$dir/.complete"

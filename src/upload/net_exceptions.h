@@ -58,7 +58,7 @@ PSL_DECLARE_EXCEPTION(ENetUnknownProtocol, ENetException);
 // A reply body past TNetHTTP::MaxReplySize: the body is untrusted input.
 PSL_DECLARE_EXCEPTION(ENetMaxReplySizeExceeded, ENetException);
 // The head of a reply is untrusted too: its header block, and the number of
-// interim "100" replies before the real one, are bounded.
+// interim replies before the real one, are bounded.
 PSL_DECLARE_EXCEPTION(ENetMaxHeaderSizeExceeded, ENetException);
 PSL_DECLARE_EXCEPTION(ENetMaxInterimRepliesExceeded, ENetException);
 // A whole exchange past TNetHTTP::ExchangeTimeout, however lively the peer.

@@ -108,7 +108,9 @@ void ReadReplyHead(TNetReplyReader& reader, TNetHTTPResponse& response, const TN
       response.RawHeaders.Add(std::move(line));
     }
     TakeReplyFields(response);
-    if (response.ResponseCode != 100) return;
+    // 101 is final: it switches the protocol.
+    int code = response.ResponseCode;
+    if (code != 100 && code != 102 && code != 103) return;
     if (++interim > limits.MaxInterimReplies)
       throw ENetMaxInterimRepliesExceeded("Max interim replies exceeded.");
   }

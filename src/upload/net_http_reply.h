@@ -19,7 +19,8 @@ struct TNetReplyLimits {
   // counted. Real replies carry a few hundred bytes of headers and at most
   // one "100 Continue"; these only stop a peer that never ends its head.
   std::size_t MaxHeaderSize = 1u << 20;
-  // "100 Continue" replies skipped before the real one.
+  // Interim replies (100 Continue, 102 Processing, 103 Early Hints) skipped
+  // before the real one.
   int MaxInterimReplies = 32;
 };
 
@@ -28,7 +29,7 @@ int ParseStatusCode(const std::string& statusLine);
 // An optionally signed decimal integer, else fallback.
 std::int64_t ParseInteger(const std::string& text, std::int64_t fallback);
 
-// Status line and header block, skipping up to MaxInterimReplies 100 replies;
+// Status line and header block, skipping up to MaxInterimReplies interim replies;
 // fills the reply fields. A close inside the head raises ENetReplyIncomplete.
 // Raises ENetMaxHeaderSizeExceeded or ENetMaxInterimRepliesExceeded.
 void ReadReplyHead(TNetReplyReader& reader, TNetHTTPResponse& response, const TNetReplyLimits& limits);

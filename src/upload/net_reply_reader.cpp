@@ -74,4 +74,7 @@ void TNetReplyReader::ReadToClose(std::string& sink, std::size_t sinkLimit) {
     AppendWithinLimit(sink, buffer_.data() + start_, end_ - start_, sinkLimit);
     start_ = end_;
   }
+  // Nothing but the close marks the end here: a cut link must not pass.
+  if (!source_.EndWasClean())
+    throw ENetReplyIncomplete("Reply cut short: the connection ended without the server's closing message.");
 }

@@ -23,7 +23,8 @@ class TNetReplyReader {
   // that came are kept). The sink never grows past sinkLimit bytes: going
   // beyond raises ENetMaxReplySizeExceeded.
   bool ReadBytes(std::size_t count, std::string& sink, std::size_t sinkLimit);
-  // Appends everything until the peer closes, with the same limit.
+  // Appends everything until the peer closes, with the same limit. An end
+  // that was not clean (EndWasClean) raises ENetReplyIncomplete.
   void ReadToClose(std::string& sink, std::size_t sinkLimit);
 
   // True once the source reported the close, even with bytes still buffered.

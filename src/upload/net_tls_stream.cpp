@@ -18,6 +18,8 @@ std::size_t TNetTLSStream::ReceiveSome(char* buffer, std::size_t capacity) {
   return engine_->ReceiveSome(buffer, capacity);
 }
 
+bool TNetTLSStream::EndWasClean() const noexcept { return engine_->ClosedCleanly(); }
+
 bool TNetTLSStream::IsOpen() const noexcept { return engine_->Transport().IsOpen(); }
 
 void TNetTLSStream::Close() noexcept { engine_->Transport().Close(); }

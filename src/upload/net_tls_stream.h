@@ -34,9 +34,11 @@ class TNetTLSStream : public TNetConnection {
 
   void SetDeadline(TNetDeadline deadline) noexcept override;
   void SendAll(const char* data, std::size_t size) override;
-  // 0 at the server's close_notify, and at a close without one, as over plain
-  // TCP: the reply's own framing tells a cut reply.
+  // 0 at the server's close_notify, and at a close without one.
   std::size_t ReceiveSome(char* buffer, std::size_t capacity) override;
+  // True after the server's close_notify only: a bare TCP close can come from
+  // anyone on the path, at any record boundary.
+  bool EndWasClean() const noexcept override;
   bool IsOpen() const noexcept override;
   // Closes the transport. No close_notify: the request carries its length,
   // and a send here could wait on the peer.

@@ -13,9 +13,9 @@ std::string Hex(DWORD code) {
   return text;
 }
 
-// The chain's own verdict, in the bits that every Windows's SSL policy fails
-// on. Wine's policy passes a chain that stops short of any root, so these are
-// read here rather than left to it.
+// The chain's own verdict. Wine's policy passes a chain that stops short of
+// any root, or whose issuer is no authority, so every bit is read here rather
+// than left to it; only revocation that could not be learnt passes.
 void CheckChainStatus(DWORD status) {
   if (status & CERT_TRUST_IS_REVOKED) RaiseTLSFailure(TTLSFailure::kRevoked);
   if (status & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN | CERT_TRUST_IS_CYCLIC |
@@ -25,6 +25,10 @@ void CheckChainStatus(DWORD status) {
   if (status & CERT_TRUST_IS_NOT_SIGNATURE_VALID) RaiseTLSFailure(TTLSFailure::kBadCertificate, "signature");
   if (status & CERT_TRUST_IS_NOT_VALID_FOR_USAGE)
     RaiseTLSFailure(TTLSFailure::kBadCertificate, "not for server authentication");
+  if (status & CERT_TRUST_INVALID_BASIC_CONSTRAINTS)
+    RaiseTLSFailure(TTLSFailure::kBadCertificate, kNoAuthority);
+  DWORD rest = status & ~(CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION);
+  if (rest != 0) RaiseTLSFailure(TTLSFailure::kBadCertificate, Hex(rest));
 }
 
 TTLSFailure PolicyFailure(DWORD error) {

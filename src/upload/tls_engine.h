@@ -15,6 +15,8 @@ class TTLSEngine {
   virtual TNetConnection& Transport() = 0;
   virtual void SendAll(const char* data, std::size_t size) = 0;
   virtual std::size_t ReceiveSome(char* buffer, std::size_t capacity) = 0;
+  // The server has sent its close_notify.
+  virtual bool ClosedCleanly() const noexcept = 0;
 };
 
 // Runs the handshake with host over the transport and checks the server's

@@ -32,6 +32,12 @@ const char* Text(TTLSFailure failure) {
       return "the handshake failed";
     case TTLSFailure::kLibraryMissing:
       return "the system's TLS library is not available";
+    case TTLSFailure::kSetUp:
+      return "the connection could not be set up";
+    case TTLSFailure::kRenegotiation:
+      return "the server asked for a renegotiation, which this program refuses";
+    case TTLSFailure::kClientCert:
+      return "the server asks for a client certificate, and this program has none";
   }
   return "the handshake failed";
 }

@@ -20,7 +20,13 @@ enum class TTLSFailure {
   kRecordTooLarge,   // more bytes for one record or handshake step than TLS allows
   kHandshakeFailed,  // anything else in the handshake
   kLibraryMissing,   // the system's TLS library could not be loaded
+  kSetUp,            // the library refused a setting of the connection
+  kRenegotiation,    // the server asked to renegotiate (TLS 1.2), which is refused
+  kClientCert,       // the server asked for a certificate of ours and failed without it
 };
+
+// The detail of a chain with an issuer whose basic constraints deny it is an authority.
+inline constexpr char kNoAuthority[] = "issuer is no authority";
 
 // The message of an ENetTLSError; detail, when given, goes in brackets before the full stop.
 std::string TLSFailureText(TTLSFailure failure, const std::string& detail = "");

@@ -81,6 +81,12 @@ TTLSFailure RecordFailure(int reason, TTLSFailure otherwise) {
   }
 }
 
+// A set-up call that failed fails the connection: without its host name, for
+// one, any certificate that the system trusts would pass.
+void Require(long result, const char* what) {
+  if (result != 1) RaiseTLSFailure(TTLSFailure::kSetUp, what);
+}
+
 // One client context for the process: the system's roots are read once,
 // not at every connection. Each connection holds a reference of its own; the
 // context itself stays to the end, as freeing it after OpenSSL's own clean-up
@@ -92,9 +98,11 @@ SSL_CTX* SharedContext() {
   if (context != nullptr) return context;
   UniqueContext made(SSL_CTX_new(TLS_client_method()));
   if (!made) RaiseTLSFailure(TTLSFailure::kLibraryMissing, "SSL_CTX_new");
-  SSL_CTX_set_min_proto_version(made.get(), TLS1_2_VERSION);
-  // A renegotiation would have a write wait for a read.
-  SSL_CTX_set_options(made.get(), SSL_OP_NO_RENEGOTIATION);
+  Require(SSL_CTX_set_min_proto_version(made.get(), TLS1_2_VERSION), "SSL_CTX_set_min_proto_version");
+  // Refused on both systems: a renegotiation could change the server's
+  // identity in the middle of a reply, and would have a write wait for a read.
+  Require((SSL_CTX_set_options(made.get(), SSL_OP_NO_RENEGOTIATION) & SSL_OP_NO_RENEGOTIATION) != 0,
+          "SSL_OP_NO_RENEGOTIATION");
   SSL_CTX_set_verify(made.get(), SSL_VERIFY_PEER, nullptr);
   if (SSL_CTX_set_default_verify_paths(made.get()) != 1)
     RaiseTLSFailure(TTLSFailure::kLibraryMissing, "no trusted roots");
@@ -121,16 +129,21 @@ class TOpenSSLEngine final : public TTLSEngine {
     BIO_set_init(out, 1);
     SSL_set_bio(ssl_.get(), in, out);  // the session owns both from here
     in_ = in;
+    Require(SSL_set_app_data(ssl_.get(), this), "SSL_set_app_data");
+    SSL_set_msg_callback(ssl_.get(), WatchHandshake);
+    SSL_set_cert_cb(ssl_.get(), DeclineCertificate, this);
 
     // An address is checked against the certificate's addresses and goes
-    // without SNI, which carries names only.
+    // without SNI, which carries names only. The name's length goes along,
+    // so that one with a NUL in it fails rather than ends there.
     std::uint32_t address = 0;
+    X509_VERIFY_PARAM* check = SSL_get0_param(ssl_.get());
     if (ParseDottedIPv4(host, address)) {
-      X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_.get()), host.c_str());
+      Require(X509_VERIFY_PARAM_set1_ip_asc(check, host.c_str()), "host name");
     } else {
-      SSL_set_hostflags(ssl_.get(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
-      SSL_set1_host(ssl_.get(), host.c_str());
-      SSL_set_tlsext_host_name(ssl_.get(), host.c_str());
+      X509_VERIFY_PARAM_set_hostflags(check, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+      Require(X509_VERIFY_PARAM_set1_host(check, host.data(), host.size()), "host name");
+      Require(SSL_set_tlsext_host_name(ssl_.get(), host.c_str()), "host name");
     }
     Handshake();
   }
@@ -157,12 +170,18 @@ class TOpenSSLEngine final : public TTLSEngine {
       int n = SSL_read(ssl_.get(), buffer, want);
       RethrowTransportFailure();  // an answer to a key update that could not go
       if (n > 0) return static_cast<std::size_t>(n);
+      if (renegotiationAsked_) RaiseTLSFailure(TTLSFailure::kRenegotiation);
       int error = SSL_get_error(ssl_.get(), n);
-      if (error == SSL_ERROR_ZERO_RETURN) return 0;
+      if (error == SSL_ERROR_ZERO_RETURN) {
+        closedCleanly_ = true;
+        return 0;
+      }
       if (error != SSL_ERROR_WANT_READ) RaiseRecordFailure(n, TTLSFailure::kBrokenRecord);
       if (!Feed()) return 0;
     }
   }
+
+  bool ClosedCleanly() const noexcept override { return closedCleanly_; }
 
  private:
   // Enough for several records per send; the memory buffer holds no more.
@@ -173,13 +192,33 @@ class TOpenSSLEngine final : public TTLSEngine {
       ERR_clear_error();
       int rc = SSL_connect(ssl_.get());
       RethrowTransportFailure();
-      if (rc == 1) return;
+      if (rc == 1) {
+        renegotiationAsked_ = false;  // one during the handshake means nothing
+        return;
+      }
       if (SSL_get_error(ssl_.get(), rc) != SSL_ERROR_WANT_READ) RaiseHandshakeFailure(rc);
       if (!Feed()) {
         RaiseByFirstBytes();
         RaiseTLSFailure(TTLSFailure::kClosed);
       }
     }
+  }
+
+  static TOpenSSLEngine& Of(SSL* ssl) { return *static_cast<TOpenSSLEngine*>(SSL_get_app_data(ssl)); }
+
+  // OpenSSL declines a HelloRequest by itself; one after the handshake is
+  // noted here so that the exchange ends at once, as on Windows.
+  static void WatchHandshake(int sent, int, int type, const void* message, std::size_t size, SSL* ssl,
+                             void*) {
+    if (!sent && type == SSL3_RT_HANDSHAKE && size > 0 &&
+        *static_cast<const unsigned char*>(message) == SSL3_MT_HELLO_REQUEST)
+      Of(ssl).renegotiationAsked_ = true;
+  }
+
+  // No certificate of ours goes out; the server's refusal then says why.
+  static int DeclineCertificate(SSL*, void* engine) {
+    static_cast<TOpenSSLEngine*>(engine)->certificateAsked_ = true;
+    return 1;
   }
 
   // The write BIO: OpenSSL's records go to the transport from inside
@@ -192,9 +231,10 @@ class TOpenSSLEngine final : public TTLSEngine {
   static const BIO_METHOD* TransportBioMethod() {
     static BIO_METHOD* method = [] {
       BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "psl transport");
-      if (m != nullptr) {
-        BIO_meth_set_write(m, TransportWrite);
-        BIO_meth_set_ctrl(m, TransportControl);
+      if (m != nullptr &&
+          (BIO_meth_set_write(m, TransportWrite) != 1 || BIO_meth_set_ctrl(m, TransportControl) != 1)) {
+        BIO_meth_free(m);
+        m = nullptr;
       }
       return m;
     }();
@@ -233,6 +273,7 @@ class TOpenSSLEngine final : public TTLSEngine {
 
   [[noreturn]] void RaiseHandshakeFailure(int rc) {
     long verified = SSL_get_verify_result(ssl_.get());
+    if (verified == X509_V_ERR_INVALID_CA) RaiseTLSFailure(TTLSFailure::kBadCertificate, kNoAuthority);
     if (verified != X509_V_OK) RaiseTLSFailure(CertificateFailure(verified));
     RaiseByFirstBytes();
     RaiseRecordFailure(rc, TTLSFailure::kHandshakeFailed);
@@ -244,6 +285,7 @@ class TOpenSSLEngine final : public TTLSEngine {
       RaiseTLSFailure(otherwise, "SSL error " + std::to_string(SSL_get_error(ssl_.get(), rc)));
     }
     int reason = ERR_GET_REASON(error);
+    if (certificateAsked_ && reason > SSL_AD_REASON_OFFSET) RaiseTLSFailure(TTLSFailure::kClientCert);
     const char* text = ERR_reason_error_string(error);
     TTLSFailure failure = RecordFailure(reason, otherwise);
     if (failure == otherwise && text != nullptr) RaiseTLSFailure(failure, text);
@@ -255,6 +297,9 @@ class TOpenSSLEngine final : public TTLSEngine {
   BIO* in_ = nullptr;  // owned by ssl_
   std::exception_ptr transportFailure_;
   TServerFirstBytes firstBytes_;
+  bool closedCleanly_ = false;
+  bool renegotiationAsked_ = false;
+  bool certificateAsked_ = false;
 };
 
 std::unique_ptr<TTLSEngine> StartTLSEngine(std::unique_ptr<TNetConnection> transport, const std::string& host,

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "toolkit/text_conversion.h"
@@ -23,8 +24,10 @@
 namespace {
 
 // The server is judged here (tls_certificate_check.cpp), the same way on every
-// Windows and under Wine; no client certificate is offered.
-constexpr DWORD kCredentialFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
+// Windows and under Wine; no client certificate is offered, and no weak
+// algorithm is taken on older systems either.
+constexpr DWORD kCredentialFlags =
+    SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS | SCH_USE_STRONG_CRYPTO;
 constexpr DWORD kOlderThanTls12 =
     SP_PROT_SSL2_CLIENT | SP_PROT_SSL3_CLIENT | SP_PROT_TLS1_0_CLIENT | SP_PROT_TLS1_1_CLIENT;
 constexpr DWORD kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
@@ -33,6 +36,9 @@ constexpr DWORD kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT 
 constexpr char kAlertRecord = 21;
 // Records encrypted into one send.
 constexpr std::size_t kRecordsPerSend = 4;
+// Handshake calls in a row without a read: each takes in bytes already here,
+// so a few suffice; more means Schannel is going round in a circle.
+constexpr int kMaxStepsWithoutRead = 8;
 
 std::string Hex(SECURITY_STATUS status) {
   char text[16];
@@ -72,9 +78,11 @@ class TSchannelEngine final : public TTLSEngine {
   TSchannelEngine(std::unique_ptr<TNetConnection> transport, const std::string& host, int idleMs,
                   TNetDeadline deadline)
       : system_(TLSSystemLibrary()), transport_(std::move(transport)), host_(Utf8ToWide(host)) {
+    // Schannel would take the name only up to a NUL.
+    if (host.find('\0') != std::string::npos) RaiseTLSFailure(TTLSFailure::kSetUp, "host name");
     AcquireCredentials();
     StartHandshake();
-    Handshake();
+    Handshake(true);
     CheckProtocol();
     CheckCertificate(idleMs, deadline);
     SECURITY_STATUS status =
@@ -113,6 +121,7 @@ class TSchannelEngine final : public TTLSEngine {
 
   std::size_t ReceiveSome(char* buffer, std::size_t capacity) override {
     for (;;) {
+      if (plainSize_ == 0 && std::exchange(postHandshake_, false)) Handshake(false);
       if (plainSize_ > 0) {
         std::size_t n = std::min(capacity, plainSize_);
         std::memcpy(buffer, input_.data() + plainAt_, n);
@@ -127,6 +136,8 @@ class TSchannelEngine final : public TTLSEngine {
       if (!ReadMore()) return 0;
     }
   }
+
+  bool ClosedCleanly() const noexcept override { return closed_; }
 
  private:
   void AcquireCredentials() {
@@ -171,10 +182,14 @@ class TSchannelEngine final : public TTLSEngine {
     if (out[0].cbBuffer > 0) transport_->SendAll(static_cast<const char*>(token.get()), out[0].cbBuffer);
   }
 
-  // The server's answers taken in until the context is complete; also for the
-  // messages that Schannel hands back after it (SEC_I_RENEGOTIATE).
-  void Handshake() {
-    bool needMore = inputSize_ == 0;
+  // The server's answers taken in until the context is complete: at the start
+  // (readFirst), and for a message after it (SEC_I_RENEGOTIATE), which
+  // Schannel takes at once with the bytes it has, as Microsoft's "Recognizing
+  // a Request to Renegotiate a Connection" asks. Every read is under the
+  // transport's deadline; calls without one are bounded.
+  void Handshake(bool readFirst) {
+    bool needMore = readFirst;
+    int stepsWithoutRead = 0;
     for (;;) {
       if (needMore) {
         if (inputSize_ == input_.size()) RaiseTLSFailure(TTLSFailure::kRecordTooLarge);
@@ -182,6 +197,9 @@ class TSchannelEngine final : public TTLSEngine {
           RaiseByFirstBytes();
           RaiseTLSFailure(TTLSFailure::kClosed);
         }
+        stepsWithoutRead = 0;
+      } else if (++stepsWithoutRead > kMaxStepsWithoutRead) {
+        RaiseTLSFailure(TTLSFailure::kHandshakeFailed, "no progress");
       }
       SecBuffer in[2] = {{static_cast<unsigned long>(inputSize_), SECBUFFER_TOKEN, input_.data()},
                          {0, SECBUFFER_EMPTY, nullptr}};
@@ -198,11 +216,14 @@ class TSchannelEngine final : public TTLSEngine {
         continue;
       }
       if (status == SEC_I_INCOMPLETE_CREDENTIALS) {
-        // The server asks for a client certificate: go on without one.
+        // The server asks for a client certificate: go on once without one.
+        // In TLS 1.2 the request travels in the clear, so anyone can repeat it.
+        if (std::exchange(certificateAsked_, true)) RaiseTLSFailure(TTLSFailure::kClientCert);
         needMore = false;
         continue;
       }
       if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED) {
+        if (certificateAsked_) RaiseTLSFailure(TTLSFailure::kClientCert);
         RaiseByFirstBytes();
         RaiseStatus(status, TTLSFailure::kHandshakeFailed);
       }
@@ -222,6 +243,7 @@ class TSchannelEngine final : public TTLSEngine {
         system_.Sspi->QueryContextAttributesW(context_.get(), SECPKG_ATTR_CONNECTION_INFO, &info);
     if (status != SEC_E_OK) RaiseStatus(status, TTLSFailure::kHandshakeFailed);
     if (info.dwProtocol & (kOlderThanTls12 | SP_PROT_PCT1_CLIENT)) RaiseTLSFailure(TTLSFailure::kOldProtocol);
+    tls13_ = (info.dwProtocol & SP_PROT_TLS1_3_CLIENT) != 0;
   }
 
   void CheckCertificate(int idleMs, TNetDeadline deadline) {
@@ -261,11 +283,12 @@ class TSchannelEngine final : public TTLSEngine {
       return true;
     }
     if (status == SEC_I_RENEGOTIATE) {
-      // A message after the handshake (a TLS 1.3 session ticket or key
-      // update) goes back to Schannel's handshake.
-      KeepTail(extra);
-      Handshake();
-      return true;
+      // TLS 1.2's renegotiation is refused, as by OpenSSL: it could change the
+      // server's identity in the middle of a reply. In TLS 1.3 this is a
+      // session ticket or a key update, for Schannel's handshake once the
+      // bytes that came with it are out.
+      if (!tls13_) RaiseTLSFailure(TTLSFailure::kRenegotiation);
+      postHandshake_ = true;
     }
     if (!empty) {
       plainAt_ = static_cast<std::size_t>(static_cast<char*>(plain->pvBuffer) - input_.data());
@@ -308,7 +331,10 @@ class TSchannelEngine final : public TTLSEngine {
   std::size_t plainAt_ = 0;
   std::size_t plainSize_ = 0;
   std::size_t extraAfterPlain_ = 0;
-  bool closed_ = false;
+  bool closed_ = false;  // by the server's close_notify
+  bool tls13_ = false;
+  bool postHandshake_ = false;  // a message after the handshake waits for Schannel
+  bool certificateAsked_ = false;
   std::vector<char> send_;
   TServerFirstBytes firstBytes_;
 };

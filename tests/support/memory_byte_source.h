@@ -13,7 +13,8 @@
 class TMemoryByteSource : public TNetByteSource {
  public:
   // The bytes must outlive the source.
-  TMemoryByteSource(std::string_view bytes, std::size_t piece) : bytes_(bytes), piece_(piece) {}
+  TMemoryByteSource(std::string_view bytes, std::size_t piece, bool cleanEnd = true)
+      : bytes_(bytes), piece_(piece), cleanEnd_(cleanEnd) {}
   std::size_t ReceiveSome(char* buffer, std::size_t capacity) override {
     if (closeReported_) std::abort();  // the reader must not ask again after the close
     std::size_t n = std::min({capacity, piece_, bytes_.size() - at_});
@@ -22,10 +23,12 @@ class TMemoryByteSource : public TNetByteSource {
     closeReported_ = n == 0;
     return n;
   }
+  bool EndWasClean() const noexcept override { return cleanEnd_; }
 
  private:
   std::string_view bytes_;
   std::size_t piece_;
+  bool cleanEnd_;
   std::size_t at_ = 0;
   bool closeReported_ = false;
 };

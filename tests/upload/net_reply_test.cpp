@@ -12,8 +12,9 @@
 
 namespace {
 
-std::string ParseReply(const std::string& bytes, std::size_t piece, TNetHTTPResponse& response) {
-  TMemoryByteSource source(bytes, piece);
+std::string ParseReply(const std::string& bytes, std::size_t piece, TNetHTTPResponse& response,
+                       bool cleanEnd = true) {
+  TMemoryByteSource source(bytes, piece, cleanEnd);
   TNetReplyReader reader(source, 32768);
   return ReadReply(reader, response, TNetReplyLimits{.MaxReplySize = kTestReplyCap});
 }
@@ -23,7 +24,7 @@ TEST(ReplyParser, EveryFramingAndFailureInOnePieceAndByteByByte) {
     SCOPED_TRACE(piece);
     for (const ReplyCase& c : ReplyCases()) {
       TNetHTTPResponse response;
-      ExpectOutcome(c, [&] { return ParseReply(c.reply, piece, response); });
+      ExpectOutcome(c, [&] { return ParseReply(c.reply, piece, response, c.cleanEnd); });
     }
   }
 }

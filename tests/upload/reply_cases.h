@@ -19,6 +19,7 @@ struct ReplyCase {
   std::string message{};
   int status = 0;           // the status code an ENetHTTPProtocolException carries
   std::string errorBody{};  // the reply body it carries
+  bool cleanEnd = true;     // false: the source's end is not the peer's own (a cut TLS stream)
 };
 
 // Every test runs with this reply size cap.
@@ -28,6 +29,7 @@ constexpr std::size_t kTestReplyCap = 100000;
 inline const std::string kBinaryBody = std::string("line1\r\nNUL\0byte\xFF", 16);
 
 inline std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
+inline std::string Repeat(const std::string& s, int n) { return n > 0 ? s + Repeat(s, n - 1) : ""; }
 
 inline const std::vector<ReplyCase>& ReplyCases() {
   static const std::vector<ReplyCase> cases = {
@@ -35,6 +37,20 @@ inline const std::vector<ReplyCase>& ReplyCases() {
        "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 100 Continue\r\nX-A: b\r\n\r\n"
        "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello",
        "hello"},
+      {"EarlyHintsAndProcessingAreSkippedToo",
+       "HTTP/1.1 103 Early Hints\r\nLink: </a.css>; rel=preload\r\n\r\nHTTP/1.1 102 Processing\r\n\r\n"
+       "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\ngood:",
+       "good:"},
+      {"InterimRepliesOfEveryKindShareTheLimit",
+       Repeat("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 103 Early Hints\r\n\r\n",
+              11) +
+           "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok",
+       "", "ENetMaxInterimRepliesExceeded", "Max interim replies exceeded."},
+      {.name = "AnUncleanEndCutsABodyReadToTheClose",
+       .reply = "HTTP/1.0 200 OK\r\n\r\ngood:http://pictures.test",
+       .raised = "ENetReplyIncomplete",
+       .message = "Reply cut short: the connection ended without the server's closing message.",
+       .cleanEnd = false},
       {"NoContentReadsNoBody", "HTTP/1.1 204 No Content\r\n\r\nstray bytes", ""},
       {"LocationOnOkIsARedirect", "HTTP/1.1 200 OK\r\nLocation: /elsewhere\r\nContent-Length: 2\r\n\r\nhi",
        "", "ENetHTTPProtocolException", "HTTP/1.1 200 OK", 200, "hi"},
