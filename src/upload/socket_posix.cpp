@@ -1,9 +1,10 @@
-// POSIX sockets behind the seam. Error numbers are translated to the Windows
+// POSIX sockets behind the seam, both families. Error numbers are translated to the Windows
 // Sockets numbers (socket_errors.h) so that messages read the same on both
 // systems.
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -36,6 +37,14 @@ bool WaitFor(int fd, short events, int timeoutMs) {
 
 bool WouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK; }
 
+// Closes a socket that failed before it was handed on.
+struct TFileDescriptor {
+  int fd;
+  ~TFileDescriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
 }  // namespace
 
 void TNetSocketLayer::StartPlatformSockets() {}
@@ -44,54 +53,93 @@ TNetSocket::TNetSocket() : handle_(kNoSocket) {}
 
 TNetSocket::~TNetSocket() { Close(); }
 
-std::uint32_t TNetSocket::LookUpIPv4(const std::string& host) {
+std::vector<TNetAddress> TNetSocket::LookUp(const std::string& host, std::uint16_t port, bool numericOnly) {
   addrinfo hints{};
-  hints.ai_family = AF_INET;
+  hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = numericOnly ? AI_NUMERICHOST : 0;
   addrinfo* found = nullptr;
   int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
   if (rc != 0 || found == nullptr) {
     // A temporary lookup failure keeps its own number (WSATRY_AGAIN).
     RaiseSocketError(rc == EAI_AGAIN ? 11002 : kSocketHostNotFound);
   }
-  std::uint32_t address = ntohl(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
+  std::vector<TNetAddress> addresses;
+  for (const addrinfo* at = found; at != nullptr; at = at->ai_next) {
+    TNetAddress address;
+    address.Port = port;
+    if (at->ai_family == AF_INET) {
+      std::memcpy(address.Bytes.data(), &reinterpret_cast<const sockaddr_in*>(at->ai_addr)->sin_addr, 4);
+    } else if (at->ai_family == AF_INET6) {
+      address.IPv6 = true;
+      std::memcpy(address.Bytes.data(), &reinterpret_cast<const sockaddr_in6*>(at->ai_addr)->sin6_addr, 16);
+    } else {
+      continue;
+    }
+    addresses.push_back(address);
+  }
   ::freeaddrinfo(found);
-  return address;
+  if (addresses.empty()) RaiseSocketError(kSocketHostNotFound);
+  return addresses;
 }
 
-void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagle, int connectTimeoutMs,
-                         int readTimeoutMs) {
-  Close();
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+std::intptr_t TNetSocket::BeginConnect(const TNetAddress& address, bool useNagle, bool& connected) {
+  const int family = address.IPv6 ? AF_INET6 : AF_INET;
+  int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) RaiseLastSocketError();
-  handle_ = fd;
-  readTimeoutMs_ = readTimeoutMs;
-
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_addr.s_addr = htonl(INADDR_ANY);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) RaiseLastSocketError();
+  TFileDescriptor owner{fd};
+  sockaddr_storage local{};
+  sockaddr_storage remote{};
+  socklen_t length = 0;
+  if (address.IPv6) {
+    auto& six = reinterpret_cast<sockaddr_in6&>(remote);
+    six.sin6_family = AF_INET6;
+    six.sin6_port = htons(address.Port);
+    std::memcpy(&six.sin6_addr, address.Bytes.data(), 16);
+    reinterpret_cast<sockaddr_in6&>(local).sin6_family = AF_INET6;
+    length = sizeof(sockaddr_in6);
+  } else {
+    auto& four = reinterpret_cast<sockaddr_in&>(remote);
+    four.sin_family = AF_INET;
+    four.sin_port = htons(address.Port);
+    std::memcpy(&four.sin_addr, address.Bytes.data(), 4);
+    reinterpret_cast<sockaddr_in&>(local).sin_family = AF_INET;
+    length = sizeof(sockaddr_in);
+  }
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&local), length) != 0) RaiseLastSocketError();
   int noDelay = useNagle ? 0 : 1;
   if (::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay) != 0) RaiseLastSocketError();
 
   // Non-blocking for good: every wait is a poll within the idle limit and
   // the deadline, and a send never blocks past them.
   if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) RaiseLastSocketError();
-  sockaddr_in remote{};
-  remote.sin_family = AF_INET;
-  remote.sin_port = htons(port);
-  remote.sin_addr.s_addr = htonl(address);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
-    if (errno != EINPROGRESS) RaiseLastSocketError();
-    deadline_.Await(
-        connectTimeoutMs, [&](int ms) { return WaitFor(fd, POLLOUT, ms); },
-        [] { throw ENetConnectTimeout("Connect timed out."); });
-    int error = 0;
-    socklen_t length = sizeof error;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) RaiseLastSocketError();
-    if (error != 0) RaiseSocketError(SocketErrorFromErrno(error));
-  }
+  connected = ::connect(fd, reinterpret_cast<sockaddr*>(&remote), length) == 0;
+  if (!connected && errno != EINPROGRESS) RaiseLastSocketError();
+  owner.fd = -1;
+  return fd;
 }
+
+int TNetSocket::AwaitConnect(const std::vector<std::intptr_t>& attempts, int ms, int& error) {
+  std::vector<pollfd> entries;
+  for (std::intptr_t handle : attempts) entries.push_back({static_cast<int>(handle), POLLOUT, 0});
+  for (;;) {
+    int n = ::poll(entries.data(), entries.size(), ms);
+    if (n == 0) return -1;
+    if (n > 0) break;
+    if (errno != EINTR) RaiseLastSocketError();
+  }
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].revents == 0) continue;
+    int soError = 0;
+    socklen_t length = sizeof soError;
+    if (::getsockopt(entries[i].fd, SOL_SOCKET, SO_ERROR, &soError, &length) != 0) soError = errno;
+    error = soError == 0 ? 0 : SocketErrorFromErrno(soError);
+    return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void TNetSocket::CloseHandle(std::intptr_t handle) noexcept { ::close(static_cast<int>(handle)); }
 
 void TNetSocket::SendAll(const char* data, std::size_t size) {
   if (handle_ == kNoSocket) RaiseSocketError(SocketErrorFromErrno(ENOTCONN));
