@@ -124,8 +124,9 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
       std::optional<std::string> answer = signIn_->Answer(response_.RawHeaders);
       if (!answer) RaiseProxyReply(*via_, code, e.Message());
       request_.ProxyAuthorization = *answer;
-      if (!Connected()) {
+      if (!Connected() || !KeptAfterSignIn(response_)) {
         TNetRoute route = via_;
+        Disconnect();
         ConnectVia(route, Reach(route, uri.Host, port, deadline), tls, uri.Host, port, deadline);
       }
     } catch (...) {

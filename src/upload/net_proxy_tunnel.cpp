@@ -17,12 +17,12 @@ std::string Quoted(const std::string& line) {
   return "\"" + shown + (line.size() > kQuotedLine ? "...\"" : "\"");
 }
 
-bool SaysClose(const TNetHTTPResponse& reply) {
-  return SameTextIgnoringCase(Trim(reply.Connection), "close") ||
-         SameTextIgnoringCase(Trim(reply.ProxyConnection), "close");
-}
-
 }  // namespace
+
+bool KeptAfterSignIn(const TNetHTTPResponse& reply) {
+  return SameTextIgnoringCase(Trim(reply.Connection), "keep-alive") ||
+         SameTextIgnoringCase(Trim(reply.ProxyConnection), "keep-alive");
+}
 
 void RaiseProxyReply(const TNetProxy& proxy, int code, const std::string& statusLine) {
   const std::string name = "Proxy " + proxy.Name();
@@ -75,6 +75,6 @@ std::unique_ptr<TNetSocket> OpenTunnel(std::unique_ptr<TNetSocket> socket, const
     std::optional<std::string> answer = signIn.Answer(reply.RawHeaders);
     if (!answer) RaiseProxyReply(proxy, code, reply.ResponseText);
     authorization = *answer;
-    if (!intact || reader.PeerClosed() || reader.Buffered() > 0 || SaysClose(reply)) socket = reconnect();
+    if (!intact || reader.PeerClosed() || reader.Buffered() > 0 || !KeptAfterSignIn(reply)) socket = reconnect();
   }
 }

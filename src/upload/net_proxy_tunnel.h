@@ -21,6 +21,10 @@ std::unique_ptr<TNetSocket> OpenTunnel(std::unique_ptr<TNetSocket> socket, const
                                        TNetProxySignIn& signIn, const TNetReplyLimits& limits,
                                        const std::function<std::unique_ptr<TNetSocket>()>& reconnect);
 
+// Whether a proxy's 407 leaves its connection for the answer: only when it
+// says so, as a proxy that signs in by connection (NTLM) must.
+bool KeptAfterSignIn(const TNetHTTPResponse& reply);
+
 // What an exchange through a proxy raises for the proxy's own reply: 407
 // unanswered, or the proxy could not reach the service (502, 503, 504).
 [[noreturn]] void RaiseProxyReply(const TNetProxy& proxy, int code, const std::string& statusLine);
