@@ -6,7 +6,8 @@
 # --hosts: the names squid resolves (and nothing else: no DNS server is
 # asked), so that a test name reaches the service only through it.
 # --basic: the proxy asks for Basic sign-in with that one user.
-# CONNECT goes to any port. The configuration, pid and logs live in DIR;
+# CONNECT goes to any port. squid runs as its own user, which must be able
+# to reach DIR and FILE. The configuration, pid and logs live in DIR;
 # stop ends only the squid that start launched there. Silent on success.
 set -euo pipefail
 
