@@ -75,6 +75,7 @@ std::unique_ptr<TNetSocket> OpenTunnel(std::unique_ptr<TNetSocket> socket, const
     std::optional<std::string> answer = signIn.Answer(reply.RawHeaders);
     if (!answer) RaiseProxyReply(proxy, code, reply.ResponseText);
     authorization = *answer;
-    if (!intact || reader.PeerClosed() || reader.Buffered() > 0 || !KeptAfterSignIn(reply)) socket = reconnect();
+    if (!intact || reader.PeerClosed() || reader.Buffered() > 0 || !KeptAfterSignIn(reply))
+      socket = reconnect();
   }
 }

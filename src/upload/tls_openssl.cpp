@@ -122,10 +122,10 @@ class TOpenSSLEngine final : public TTLSEngine {
     SSL_set_bio(ssl_.get(), in, out);  // the session owns both from here
     in_ = in;
 
-    // An address is checked against the certificate's addresses and goes
-    // without SNI, which carries names only.
+    // An address (IPv4, or IPv6 from its brackets) is checked against the
+    // certificate's addresses and goes without SNI, which carries names only.
     std::uint32_t address = 0;
-    if (ParseDottedIPv4(host, address)) {
+    if (ParseDottedIPv4(host, address) || host.find(':') != std::string::npos) {
       X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_.get()), host.c_str());
     } else {
       SSL_set_hostflags(ssl_.get(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
