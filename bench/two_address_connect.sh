@@ -24,17 +24,7 @@ printf '::1 %s\n127.0.0.1 %s\n' "$PSL_TEST_NAMED_HOST" "$PSL_TEST_NAMED_HOST" >"
 mount --bind "$work/hosts" /etc/hosts
 bash "$top/scripts/service.sh" start "$port" "$work/storage" || exit 1
 printf '1.0' >"$work/storage/ver.txt"
-/usr/bin/python3 - "$port" <<'PY' &
-import socket, sys, time
-listener = socket.socket(socket.AF_INET6)
-listener.bind(("::1", int(sys.argv[1])))
-listener.listen(0)
-fillers = [socket.socket(socket.AF_INET6) for _ in range(4)]
-for s in fillers:
-    s.setblocking(False)
-    s.connect_ex(("::1", int(sys.argv[1])))
-time.sleep(3600)
-PY
+/usr/bin/python3 "$top/scripts/silent-listener.py" ::1 "$port" >/dev/null &
 silent=$!
 sleep 0.5
 psl="$top/build/native/tools/psl/psl"

@@ -88,6 +88,16 @@ CONF
 
 case "${1:-}" in
   start) shift; [ $# -ge 2 ] || usage; start "$@" ;;
-  stop) [ $# -eq 2 ] || usage; psl_stop_pidfile "$2/squid.pid" squid ;;
+  stop)
+    [ $# -eq 2 ] || usage
+    # squid takes seconds over an orderly end, and keeps nothing worth one:
+    # its helpers end with it.
+    pid=$(cat "$2/squid.pid" 2>/dev/null || true)
+    if psl_alive "$pid" && tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q -- "squid -N -f $2"; then
+      kill -KILL "$pid"
+      while psl_alive "$pid"; do sleep 0.02; done
+    fi
+    rm -f "$2/squid.pid"
+    ;;
   *) usage ;;
 esac
