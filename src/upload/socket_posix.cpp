@@ -4,7 +4,6 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -16,6 +15,7 @@
 
 #include "upload/net_exceptions.h"
 #include "upload/net_socket.h"
+#include "upload/socket_addresses.h"
 #include "upload/socket_errors.h"
 
 namespace {
@@ -54,33 +54,18 @@ TNetSocket::TNetSocket() : handle_(kNoSocket) {}
 TNetSocket::~TNetSocket() { Close(); }
 
 std::vector<TNetAddress> TNetSocket::LookUp(const std::string& host, std::uint16_t port, bool numericOnly) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = numericOnly ? AI_NUMERICHOST : 0;
+  const addrinfo hints = LookUpHints(numericOnly);
   addrinfo* found = nullptr;
   int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
   if (rc != 0 || found == nullptr) {
     // A temporary lookup failure keeps its own number (WSATRY_AGAIN).
     RaiseSocketError(rc == EAI_AGAIN ? 11002 : kSocketHostNotFound);
   }
-  std::vector<TNetAddress> addresses;
-  for (const addrinfo* at = found; at != nullptr; at = at->ai_next) {
-    TNetAddress address;
-    address.Port = port;
-    if (at->ai_family == AF_INET) {
-      std::memcpy(address.Bytes.data(), &reinterpret_cast<const sockaddr_in*>(at->ai_addr)->sin_addr, 4);
-    } else if (at->ai_family == AF_INET6) {
-      address.IPv6 = true;
-      std::memcpy(address.Bytes.data(), &reinterpret_cast<const sockaddr_in6*>(at->ai_addr)->sin6_addr, 16);
-    } else {
-      continue;
-    }
-    addresses.push_back(address);
-  }
-  ::freeaddrinfo(found);
-  if (addresses.empty()) RaiseSocketError(kSocketHostNotFound);
-  return addresses;
+  struct TFree {
+    addrinfo* list;
+    ~TFree() { ::freeaddrinfo(list); }
+  } owner{found};
+  return FromAddressList(found, port);
 }
 
 std::intptr_t TNetSocket::BeginConnect(const TNetAddress& address, bool useNagle, bool& connected) {
@@ -90,22 +75,7 @@ std::intptr_t TNetSocket::BeginConnect(const TNetAddress& address, bool useNagle
   TFileDescriptor owner{fd};
   sockaddr_storage local{};
   sockaddr_storage remote{};
-  socklen_t length = 0;
-  if (address.IPv6) {
-    auto& six = reinterpret_cast<sockaddr_in6&>(remote);
-    six.sin6_family = AF_INET6;
-    six.sin6_port = htons(address.Port);
-    std::memcpy(&six.sin6_addr, address.Bytes.data(), 16);
-    reinterpret_cast<sockaddr_in6&>(local).sin6_family = AF_INET6;
-    length = sizeof(sockaddr_in6);
-  } else {
-    auto& four = reinterpret_cast<sockaddr_in&>(remote);
-    four.sin_family = AF_INET;
-    four.sin_port = htons(address.Port);
-    std::memcpy(&four.sin_addr, address.Bytes.data(), 4);
-    reinterpret_cast<sockaddr_in&>(local).sin_family = AF_INET;
-    length = sizeof(sockaddr_in);
-  }
+  const socklen_t length = ToSocketAddresses(address, remote, local);
   if (::bind(fd, reinterpret_cast<sockaddr*>(&local), length) != 0) RaiseLastSocketError();
   int noDelay = useNagle ? 0 : 1;
   if (::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay) != 0) RaiseLastSocketError();

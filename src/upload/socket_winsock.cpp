@@ -6,11 +6,11 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "toolkit/handles.h"
 #include "upload/net_exceptions.h"
 #include "upload/net_socket.h"
+#include "upload/socket_addresses.h"
 
 namespace {
 
@@ -80,8 +80,6 @@ SOCKET AsSocket(std::intptr_t handle) { return static_cast<SOCKET>(handle); }
 
 constexpr std::intptr_t kNoSocket = static_cast<std::intptr_t>(INVALID_SOCKET);
 
-std::uint16_t HostToNet16(std::uint16_t v) { return static_cast<std::uint16_t>((v >> 8) | (v << 8)); }
-
 // select() on one socket; false when the time ran out. -1 ms waits without limit.
 bool WaitFor(SOCKET s, bool forWrite, int timeoutMs) {
   fd_set ready;
@@ -113,30 +111,15 @@ TNetSocket::TNetSocket() : handle_(kNoSocket) {}
 TNetSocket::~TNetSocket() { Close(); }
 
 std::vector<TNetAddress> TNetSocket::LookUp(const std::string& host, std::uint16_t port, bool numericOnly) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = numericOnly ? AI_NUMERICHOST : 0;
+  const addrinfo hints = LookUpHints(numericOnly);
   addrinfo* found = nullptr;
   int rc = ws.getaddrinfo(host.c_str(), nullptr, &hints, &found);
   if (rc != 0 || found == nullptr) RaiseSocketError(rc == 0 || rc == WSAEINVAL ? kSocketHostNotFound : rc);
-  std::vector<TNetAddress> addresses;
-  for (const addrinfo* at = found; at != nullptr; at = at->ai_next) {
-    TNetAddress address;
-    address.Port = port;
-    if (at->ai_family == AF_INET) {
-      std::memcpy(address.Bytes.data(), &reinterpret_cast<const sockaddr_in*>(at->ai_addr)->sin_addr, 4);
-    } else if (at->ai_family == AF_INET6) {
-      address.IPv6 = true;
-      std::memcpy(address.Bytes.data(), &reinterpret_cast<const sockaddr_in6*>(at->ai_addr)->sin6_addr, 16);
-    } else {
-      continue;
-    }
-    addresses.push_back(address);
-  }
-  ws.freeaddrinfo(found);
-  if (addresses.empty()) RaiseSocketError(kSocketHostNotFound);
-  return addresses;
+  struct TFree {
+    addrinfo* list;
+    ~TFree() { ws.freeaddrinfo(list); }
+  } owner{found};
+  return FromAddressList(found, port);
 }
 
 std::intptr_t TNetSocket::BeginConnect(const TNetAddress& address, bool useNagle, bool& connected) {
@@ -146,22 +129,7 @@ std::intptr_t TNetSocket::BeginConnect(const TNetAddress& address, bool useNagle
   if (s == INVALID_SOCKET) RaiseLastSocketError();
   sockaddr_storage local{};
   sockaddr_storage remote{};
-  int length = 0;
-  if (address.IPv6) {
-    auto& six = reinterpret_cast<sockaddr_in6&>(remote);
-    six.sin6_family = AF_INET6;
-    six.sin6_port = HostToNet16(address.Port);
-    std::memcpy(&six.sin6_addr, address.Bytes.data(), 16);
-    reinterpret_cast<sockaddr_in6&>(local).sin6_family = AF_INET6;
-    length = sizeof(sockaddr_in6);
-  } else {
-    auto& four = reinterpret_cast<sockaddr_in&>(remote);
-    four.sin_family = AF_INET;
-    four.sin_port = HostToNet16(address.Port);
-    std::memcpy(&four.sin_addr, address.Bytes.data(), 4);
-    reinterpret_cast<sockaddr_in&>(local).sin_family = AF_INET;
-    length = sizeof(sockaddr_in);
-  }
+  const int length = ToSocketAddresses(address, remote, local);
   if (ws.bind(s, reinterpret_cast<sockaddr*>(&local), length) == SOCKET_ERROR) RaiseLastSocketError();
   BOOL noDelay = useNagle ? FALSE : TRUE;
   if (ws.setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay) ==
