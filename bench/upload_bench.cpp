@@ -200,9 +200,9 @@ int main(int argc, char** argv) {
     std::string proxy{};
   };
   std::vector<Transport> transports = {{"http", "127.0.0.1:" + std::to_string(sink.Port())}};
-  SquidProxy squid(folder, TlsFront::FreePort());
-  if (!squid.Started()) return 1;
-  transports.push_back({"squid", transports[0].host, squid.Url()});
+  auto squid = std::make_unique<SquidProxy>(folder, TlsFront::FreePort());
+  if (!squid->Started()) return 1;
+  transports.push_back({"squid", transports[0].host, squid->Url()});
   std::unique_ptr<TlsFront> front;
   if (const char* ca = std::getenv("PSL_BENCH_TLS")) {
     front = std::make_unique<TlsFront>(ca, sink.Port(), folder);
@@ -286,7 +286,8 @@ int main(int argc, char** argv) {
     fs::remove(picture);
     fs::remove(body);
   }
-  front.reset();  // nginx's files are in the folder
+  front.reset();  // nginx's and squid's files are in the folder
+  squid.reset();
   fs::remove_all(folder);
   return 0;
 }

@@ -90,14 +90,17 @@ case "${1:-}" in
   start) shift; [ $# -ge 2 ] || usage; start "$@" ;;
   stop)
     [ $# -eq 2 ] || usage
+    [ -d "$2" ] || exit 0
+    dir=$(cd "$2" && pwd)
     # squid takes seconds over an orderly end, and keeps nothing worth one:
     # its helpers end with it.
-    pid=$(cat "$2/squid.pid" 2>/dev/null || true)
-    if psl_alive "$pid" && tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q -- "squid -N -f $2"; then
+    pid=$(cat "$dir/squid.pid" 2>/dev/null || true)
+    if psl_alive "$pid" && tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q -- "squid -N -f $dir/squid.conf"; then
       kill -KILL "$pid"
-      while psl_alive "$pid"; do sleep 0.02; done
+      # Gone, or a zombie whose reaping is its parent's business.
+      while psl_alive "$pid" && ! grep -q '^State:.*Z' "/proc/$pid/status" 2>/dev/null; do sleep 0.02; done
     fi
-    rm -f "$2/squid.pid"
+    rm -f "$dir/squid.pid"
     ;;
   *) usage ;;
 esac
