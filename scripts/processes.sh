@@ -3,11 +3,12 @@
 # psl_alive PID: the process runs.
 psl_alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null; }
 
-# psl_free_port: a loopback port nothing listens on.
+# psl_free_port: a loopback port nothing listens on, below the system's
+# range for the local ends of connections, so that no client holds it either.
 psl_free_port() {
   local port
   while :; do
-    port=$((20000 + RANDOM % 40000))
+    port=$((20000 + RANDOM % 12000))
     [ -z "$(ss -Hltn "sport = :$port")" ] && echo "$port" && return
   done
 }
