@@ -64,6 +64,10 @@ class ReferenceService : public ::testing::Test {
   }
   static void TearDownTestSuite() {
     RunShell(Script() + " stop '" + Storage().string() + "'");
+    // What a test started in its folder, even when it ended early.
+    RunShell("cd '" + (folder_ / "work").string() + "' && " + Script() +
+             " stop tls-storage; for s in squid-*; do " +
+             "bash " PSL_SOURCE_DIR "/scripts/squid.sh stop $s; done");
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
   }
@@ -264,8 +268,6 @@ TEST_F(ReferenceService, ThroughSquidWhichAloneKnowsTheName) {
       err,
       named + ": ENetProxyError: Proxy 127.0.0.1:" + signIn +
           " asked for a sign-in that could not be given: \"HTTP/1.1 407 Proxy Authentication Required\"\n");
-  RunShell(Script() + " stop tls-storage");
-  RunShell(squid + " stop squid-open & " + squid + " stop squid-basic & wait");
 }
 
 // A resolver that never answers holds no exchange past its connect limit.
