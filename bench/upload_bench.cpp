@@ -1,8 +1,9 @@
 // Upload throughput and memory: psl upload against curl posting the same
-// multipart body to the same loopback sink in the same run, in plain HTTP
-// and, with PSL_BENCH_TLS=DIR (a scripts/test-ca.sh folder whose authority
-// the system trusts, see scripts/bench.sh), over HTTPS through one nginx
-// (scripts/tls-front.sh) in front of that sink.
+// multipart body to the same loopback sink in the same run, in plain HTTP,
+// both through one squid (scripts/squid.sh) and, with PSL_BENCH_TLS=DIR (a
+// scripts/test-ca.sh folder whose authority the system trusts, see
+// scripts/bench.sh), over HTTPS through one nginx (scripts/tls-front.sh) in
+// front of that sink.
 //   upload_bench [RUNS_1MIB] [RUNS_100MIB]
 // Prints the median time of each tool, size and scheme with its spread (the
 // fastest and the slowest run), the throughput ratio and the peak resident
@@ -146,7 +147,6 @@ class TlsFront {
   bool Started() const { return started_; }
   int Port() const { return port_; }
 
- private:
   static int FreePort() {
     int s = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -159,6 +159,28 @@ class TlsFront {
     return ntohs(address.sin_port);
   }
 
+ private:
+  fs::path folder_;
+  int port_;
+  bool started_ = false;
+};
+
+// squid as both tools' proxy, for as long as this lives.
+class SquidProxy {
+ public:
+  SquidProxy(const fs::path& folder, int port) : folder_(folder / "squid"), port_(port) {
+    std::string command =
+        "bash " PSL_SOURCE_DIR "/scripts/squid.sh start '" + folder_.string() + "' " + std::to_string(port_);
+    started_ = std::system(command.c_str()) == 0;
+  }
+  ~SquidProxy() {
+    std::string command = "bash " PSL_SOURCE_DIR "/scripts/squid.sh stop '" + folder_.string() + "'";
+    if (started_ && std::system(command.c_str()) != 0) std::fprintf(stderr, "squid did not stop\n");
+  }
+  bool Started() const { return started_; }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+ private:
   fs::path folder_;
   int port_;
   bool started_ = false;
@@ -175,8 +197,12 @@ int main(int argc, char** argv) {
   struct Transport {
     const char* scheme;
     std::string host;  // as psl --host takes it
+    std::string proxy{};
   };
   std::vector<Transport> transports = {{"http", "127.0.0.1:" + std::to_string(sink.Port())}};
+  auto squid = std::make_unique<SquidProxy>(folder, TlsFront::FreePort());
+  if (!squid->Started()) return 1;
+  transports.push_back({"squid", transports[0].host, squid->Url()});
   std::unique_ptr<TlsFront> front;
   if (const char* ca = std::getenv("PSL_BENCH_TLS")) {
     front = std::make_unique<TlsFront>(ca, sink.Port(), folder);
@@ -222,15 +248,21 @@ int main(int argc, char** argv) {
       std::vector<double> pslTimes, curlTimes;
       long pslPeak = 0, curlPeak = 0;
       for (int run = 0; run < runs; ++run) {
-        Outcome psl =
-            RunProcess({PSL_TOOL, "upload", picture.string(), "--login", "bench", "--host", transport.host});
+        const std::vector<std::string> way = transport.proxy.empty()
+                                                 ? std::vector<std::string>{"--noproxy"}
+                                                 : std::vector<std::string>{"--proxy", transport.proxy};
+        std::vector<std::string> pslCommand = {PSL_TOOL, "upload", picture.string(), "--login",
+                                               "bench",  "--host", transport.host};
+        pslCommand.insert(pslCommand.end(), way.begin(), way.end());
+        Outcome psl = RunProcess(pslCommand);
         if (psl.exitCode != 0 || sink.LastBodyBytes() != bodySize) {
           std::fprintf(stderr, "psl upload failed (exit %d, %lld of %lld bytes)\n", psl.exitCode,
                        sink.LastBodyBytes(), bodySize);
           return 1;
         }
         Outcome curl = RunProcess({"curl", "-s", "-S", "-o", "/dev/null", "-X", "POST", "-T", body.string(),
-                                   "-H", "Expect:", "-H", "Content-Type: " + contentType, url});
+                                   "-H", "Expect:", "-H", "Content-Type: " + contentType, "--noproxy",
+                                   transport.proxy.empty() ? "*" : "", "-x", transport.proxy, url});
         if (curl.exitCode != 0 || sink.LastBodyBytes() != bodySize) {
           std::fprintf(stderr, "curl failed (exit %d)\n", curl.exitCode);
           return 1;
@@ -254,7 +286,8 @@ int main(int argc, char** argv) {
     fs::remove(picture);
     fs::remove(body);
   }
-  front.reset();  // nginx's files are in the folder
+  front.reset();  // nginx's and squid's files are in the folder
+  squid.reset();
   fs::remove_all(folder);
   return 0;
 }

@@ -6,7 +6,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 echo "== JPEG encoding: TJPEGImage, direct libjpeg, cjpeg; psl encode against cjpeg"
 "$top/build/native/bench/jpeg_bench" 5
-echo "== upload: psl against curl, to a loopback sink, plain and over HTTPS through one nginx"
+echo "== upload: psl against curl, to a loopback sink, plain, both through one squid, and over HTTPS through one nginx"
 # Both tools trust the test authority through the system's bundle, in a mount
 # namespace of this benchmark's own; psl has no other way to be told of it.
 ca="$top/build/bench-ca"
@@ -19,6 +19,8 @@ else
   echo "(no mount namespace allowed here: plain HTTP only)"
   "$top/build/native/bench/upload_bench" 15 41
 fi
+echo "== connect: a name whose first address never answers against the address itself"
+bash "$top/bench/two_address_connect.sh" 15
 arch=${PSL_BENCH_ARCH:-win64}
 echo "== release to link on the clipboard, and the idle program, under Wine ($arch)"
 bash "$top/bench/capture_upload_timing.sh" 5

@@ -14,7 +14,8 @@ configure_and_build() {
   mkdir -p "$(dirname "$dir")"
   if [ ! -f "$dir/build.ninja" ]; then
     if ! cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPSL_WERROR=ON \
-      -DPSL_SERVICE_HOST="$PSL_TEST_SERVICE_HOST" -DPSL_COMPANY_SITE="$PSL_TEST_COMPANY_SITE" "$@" >"$log" 2>&1; then
+      -DPSL_SERVICE_HOST="$PSL_TEST_SERVICE_HOST" -DPSL_COMPANY_SITE="$PSL_TEST_COMPANY_SITE" \
+      -DPSL_TEST_NAMED_HOST="$PSL_TEST_NAMED_HOST" "$@" >"$log" 2>&1; then
       cat "$log" >&2
       return 1
     fi

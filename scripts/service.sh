@@ -6,7 +6,8 @@
 # With --tls, nginx terminates TLS on PORT with that certificate
 # (scripts/tls-front.sh, its files in STORAGE/.tls) in front of PHP on a free
 # loopback port, and the links are https ones (as they are with
-# PSL_LINK_SCHEME=https, behind a TLS front of the caller's own). Silent on success. The
+# PSL_LINK_SCHEME=https, behind a TLS front of the caller's own).
+# PSL_SERVICE_ADDRESS=::1 serves on [::1]:PORT instead. Silent on success. The
 # servers' pids and logs live in STORAGE, so stop ends only what start
 # launched.
 set -euo pipefail
@@ -30,7 +31,8 @@ start() {
   [[ $port =~ ^[0-9]+$ && $max =~ ^[0-9]+$ ]] || usage
   mkdir -p "$storage"
   storage=$(cd "$storage" && pwd)
-  local front=$port scheme=${PSL_LINK_SCHEME:-http}
+  local front=$port scheme=${PSL_LINK_SCHEME:-http} address=${PSL_SERVICE_ADDRESS:-127.0.0.1}
+  [[ $address == *:* ]] && address="[$address]"
   if [ -n "$cert" ]; then
     port=$(psl_free_port)
     scheme=https
@@ -45,12 +47,12 @@ start() {
   PSL_STORAGE="$storage" PSL_MAX_SIZE="$max" PSL_LINK_SCHEME="$scheme" \
     php -n -d display_errors=0 -d log_errors=1 -d file_uploads=1 -d max_file_uploads=4 \
     -d upload_max_filesize="$phpLimit" -d post_max_size="$phpLimit" -d memory_limit=64M \
-    -S "127.0.0.1:$port" -t "$top/service" "$top/service/router.php" \
+    -S "$address:$port" -t "$top/service" "$top/service/router.php" \
     </dev/null >"$storage/.service.log" 2>&1 &
   local pid=$!
   echo "$pid" >"$pidfile"
   for _ in $(seq 100); do
-    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+    if (exec 3<>"/dev/tcp/${PSL_SERVICE_ADDRESS:-127.0.0.1}/$port") 2>/dev/null; then
       [ -z "$cert" ] && return 0
       bash "$top/scripts/tls-front.sh" start "$storage/.tls" "$front" "$port" "$cert" "$key" && return 0
       stop "$storage"

@@ -15,9 +15,9 @@ source "$top/scripts/wine-arch.sh"
 # (xdpyinfo for the run command, ImageMagick for screenshots), the reference
 # service's PHP and the nginx with OpenSSL that serves it over HTTPS, NSIS
 # and osslsigncode for the installers and release files, the locales that
-# the installer's language test runs Wine in, and the tools the tests and
-# benchmarks call (curl, ss, pgrep, GNU time, zip, unzip, python3 with YAML
-# for the winget manifests, git).
+# the installer's language test runs Wine in, squid as the tests' HTTP
+# proxy, and the tools the tests and benchmarks call (curl, ss, pgrep, GNU
+# time, zip, unzip, python3 with YAML for the winget manifests, git).
 packages=(
   cmake g++ ninja-build clang clang-format libclang-rt-14-dev git
   libjpeg62-turbo-dev libjpeg-turbo-progs googletest libgtest-dev dpkg-dev
@@ -25,7 +25,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 nasm
   wine wine64 xvfb xcompmgr x11-utils imagemagick
   php-cli nsis curl procps iproute2 time zip unzip python3 python3-yaml osslsigncode locales
-  libssl-dev openssl nginx-light libnginx-mod-stream
+  libssl-dev openssl nginx-light libnginx-mod-stream squid
 )
 
 missing_of() {
@@ -53,6 +53,24 @@ mapfile -t missing < <(missing_of "${packages[@]}")
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   apt_install "${missing[@]}"
+fi
+
+# Debian's squid starts a system service of its own when it is installed. The
+# tests start squid with configurations of theirs and never use that one: it
+# is stopped, and kept from starting at boot.
+squid_pid=$(cat /run/squid.pid 2>/dev/null || true)
+if [ -n "$squid_pid" ] && kill -0 "$squid_pid" 2>/dev/null; then
+  echo "setup: stopping the system's squid service (the tests run their own)"
+  if command -v systemctl >/dev/null && systemctl is-active -q squid 2>/dev/null; then
+    systemctl stop squid
+  else
+    invoke-rc.d squid stop >/dev/null 2>&1 || kill "$squid_pid"
+  fi
+fi
+if command -v systemctl >/dev/null && [ "$(systemctl is-enabled squid 2>/dev/null)" = enabled ]; then
+  systemctl disable -q squid
+elif ls /etc/rc[2-5].d/S*squid >/dev/null 2>&1; then
+  update-rc.d squid disable >/dev/null 2>&1 || true
 fi
 
 # The installer's language test runs Wine with an English and a Russian

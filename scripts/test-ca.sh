@@ -8,20 +8,22 @@
 #                       over /etc/ssl/certs/ca-certificates.crt in a mount
 #                       namespace of a test's own
 #   server.key          the key of every server certificate below
-#   good.pem            127.0.0.1 and localhost, valid for a year
+#   good.pem            127.0.0.1, localhost and the tests' name that only
+#                       their proxy resolves (scripts/config.sh), valid for a year
 #   wrong-name.pem      only other.example
 #   expired.pem         127.0.0.1 and localhost, expired in 2020
 #   unknown-ca.pem      127.0.0.1 and localhost, from an authority nobody trusts
 #   not-ca.pem          127.0.0.1 and localhost, issued by not-ca-issuer.pem,
 #                       a server certificate of the test authority, no authority
 set -euo pipefail
+source "$(dirname "$0")/config.sh"
 [ $# -eq 1 ] || { echo "usage: test-ca.sh DIR" >&2; exit 2; }
 dir=$1
 # RSA, not ECDSA: Wine's crypt32 rejects an ECDSA signature whose r or s is
 # shorter than the curve's size (one signature in 128), which made
 # the Windows TLS tests fail at random. Kept while its good certificate has a
 # day left and it was made this way.
-made_as="rsa-2048-not-ca"
+made_as="rsa-2048-not-ca-named"
 [ "$(cat "$dir/.complete" 2>/dev/null)" = "$made_as" ] && openssl x509 -checkend 86400 -noout -in "$dir/good.pem" >/dev/null 2>&1 && exit 0
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
@@ -78,7 +80,7 @@ authority test "/O=Pondix tests/CN=Pondix test authority"
 authority unknown "/O=Pondix tests/CN=Pondix authority nobody trusts"
 # Wine's SSL policy matches dNSName entries only: the address is one as well.
 here="IP:127.0.0.1,DNS:127.0.0.1,DNS:localhost"
-certify test good.pem "$here" -days 365
+certify test good.pem "$here,DNS:$PSL_TEST_NAMED_HOST" -days 365
 certify test wrong-name.pem "DNS:other.example" -days 365
 certify test expired.pem "$here" -startdate 20200101000000Z -enddate 20200201000000Z
 certify unknown unknown-ca.pem "$here" -days 365

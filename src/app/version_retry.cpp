@@ -30,6 +30,8 @@ bool Is(const ENetException& failure) {
 }  // namespace
 
 bool ServiceNotReached(const ENetException& failure, TNetExchangeStage stage) {
+  // A proxy on the way says for itself whether the service was reached.
+  if (const auto* proxy = dynamic_cast<const ENetProxyError*>(&failure)) return proxy->ServiceNotReached();
   switch (stage) {
     case TNetExchangeStage::NotConnected:
       // The whole exchange's limit may run out in the connect as well.

@@ -11,7 +11,8 @@
 
 // True for a failure before the service said anything: no address for its
 // name, no route, a connect refused or timed out, a connection reset or
-// closed before the first byte of a reply. stage is how far the exchange got.
+// closed before the first byte of a reply, a proxy that cannot be reached or
+// cannot reach the service. stage is how far the exchange got.
 bool ServiceNotReached(const ENetException& failure, TNetExchangeStage stage);
 
 // Pauses of 1, 2, 4 and 8 s, then 15 s, with no attempt begun later than a

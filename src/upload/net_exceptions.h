@@ -68,6 +68,20 @@ PSL_DECLARE_EXCEPTION(ENetExchangeTimeout, ENetException);
 // or a peer whose bytes are no TLS. The message says which.
 PSL_DECLARE_EXCEPTION(ENetTLSError, ENetException);
 
+// A proxy on the way to the service failed or refused: its message names the
+// proxy. ServiceNotReached: nothing came from the service itself (the proxy
+// could not be reached, or could not reach the service).
+class ENetProxyError : public ENetException {
+ public:
+  ENetProxyError(std::string message, bool serviceNotReached)
+      : ENetException(std::move(message)), serviceNotReached_(serviceNotReached) {}
+  const char* ClassName() const noexcept override { return "ENetProxyError"; }
+  bool ServiceNotReached() const noexcept { return serviceNotReached_; }
+
+ private:
+  bool serviceNotReached_;
+};
+
 PSL_DECLARE_EXCEPTION(ENetTCPConnectionError, ENetException);
 PSL_DECLARE_EXCEPTION(ENetNoDataToRead, ENetTCPConnectionError);
 PSL_DECLARE_EXCEPTION(ENetIOHandlerPropInvalid, ENetTCPConnectionError);

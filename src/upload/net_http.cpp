@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "upload/net_http_reply.h"
+#include "upload/net_proxy_sign_in.h"
+#include "upload/net_proxy_tunnel.h"
 #include "upload/net_reply_reader.h"
 #include "upload/net_tls_stream.h"
 #include "upload/text_utils.h"
@@ -67,6 +69,8 @@ std::string TNetHTTP::HttpPostText(const std::string& url, TNetBaseStream& sourc
 std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, TNetBaseStream* source) {
   request_.Method = method;
   request_.URL = url;
+  request_.ProxyAuthorization.clear();
+  signIn_.reset();
   stage_ = TNetExchangeStage::NotConnected;
 
   TNetURI uri = ParseURI(url);
@@ -91,55 +95,114 @@ std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, T
   if (request_.AcceptEncoding.find("identity") == std::string::npos)
     request_.AcceptEncoding += request_.AcceptEncoding.empty() ? "identity" : ", identity";
 
-  ConnectTo(tls, uri.Host, port, TNetDeadline::In(ExchangeTimeout));
+  const TNetDeadline deadline = TNetDeadline::In(ExchangeTimeout);
+  ConnectTo(tls, uri.Host, port, deadline);
   stage_ = TNetExchangeStage::Connected;
 
-  TNetReplyReader reader(*connection_, RecvBufferSize);
-  auto noteAnswer = [&] {
-    if (reader.AnyReceived()) stage_ = TNetExchangeStage::Answered;
-  };
-  try {
-    SendRequest(source);
-    const TNetReplyLimits limits{.MaxLineLength = MaxLineLength,
-                                 .MaxReplySize = MaxReplySize,
-                                 .MaxHeaderSize = MaxHeaderSize,
-                                 .MaxInterimReplies = MaxInterimReplies};
-    response_ = TNetHTTPResponse();
-    std::string body = ReadReply(reader, response_, limits);
-    noteAnswer();
-    response_.KeepAlive = WorkOutKeepAlive(reader.PeerClosed());
-    if (!response_.KeepAlive) Disconnect();
-    return body;
-  } catch (const ENetHTTPProtocolException&) {
-    noteAnswer();
-    response_.KeepAlive = !reader.Broken() && WorkOutKeepAlive(reader.PeerClosed());
-    if (!response_.KeepAlive) Disconnect();
-    throw;
-  } catch (...) {
-    // Where the stream stands after a broken exchange is unknown: never reuse it.
-    noteAnswer();
-    response_.KeepAlive = false;
-    Disconnect();
-    throw;
+  for (int round = 0;; ++round) {
+    TNetReplyReader reader(*connection_, RecvBufferSize);
+    auto noteAnswer = [&] {
+      if (reader.AnyReceived()) stage_ = TNetExchangeStage::Answered;
+    };
+    try {
+      SendRequest(source);
+      response_ = TNetHTTPResponse();
+      std::string body = ReadReply(reader, response_, Limits());
+      noteAnswer();
+      response_.KeepAlive = WorkOutKeepAlive(reader.PeerClosed());
+      if (!response_.KeepAlive) Disconnect();
+      return body;
+    } catch (const ENetHTTPProtocolException& e) {
+      noteAnswer();
+      response_.KeepAlive = !reader.Broken() && WorkOutKeepAlive(reader.PeerClosed());
+      if (!response_.KeepAlive) Disconnect();
+      const int code = e.ErrorCode();
+      // Through a proxy, plainly: its own replies are told as its own.
+      if (!via_ || tls || (code != 407 && code != 502 && code != 503 && code != 504)) throw;
+      if (code != 407 || round >= TNetProxySignIn::kMostRounds) RaiseProxyReply(*via_, code, e.Message());
+      if (!signIn_) signIn_ = std::make_unique<TNetProxySignIn>(*via_);
+      std::optional<std::string> answer = signIn_->Answer(response_.RawHeaders);
+      if (!answer) RaiseProxyReply(*via_, code, e.Message());
+      request_.ProxyAuthorization = *answer;
+      if (!Connected() || !KeptAfterSignIn(response_)) {
+        TNetRoute route = via_;
+        Disconnect();
+        ConnectVia(route, Reach(route, uri.Host, port, deadline), tls, uri.Host, port, deadline);
+      }
+    } catch (...) {
+      // Where the stream stands after a broken exchange is unknown: never reuse it.
+      noteAnswer();
+      response_.KeepAlive = false;
+      Disconnect();
+      throw;
+    }
   }
 }
 
+TNetReplyLimits TNetHTTP::Limits() const {
+  return {.MaxLineLength = MaxLineLength,
+          .MaxReplySize = MaxReplySize,
+          .MaxHeaderSize = MaxHeaderSize,
+          .MaxInterimReplies = MaxInterimReplies};
+}
+
 void TNetHTTP::ConnectTo(bool tls, const std::string& host, std::uint16_t port, TNetDeadline deadline) {
+  TNetRoutes routes = Proxies ? Proxies(request_.URL) : TNetRoutes{};
+  if (routes.empty()) routes.push_back(std::nullopt);
+  auto sameRoute = [](const TNetRoute& a, const TNetRoute& b) {
+    return a.has_value() == b.has_value() &&
+           (!a || (SameTextIgnoringCase(a->Host, b->Host) && a->Port == b->Port));
+  };
   if (Connected() && tls == connectedTls_ && SameTextIgnoringCase(host, connectedHost_) &&
-      port == connectedPort_) {
+      port == connectedPort_ && sameRoute(via_, routes.front())) {
     connection_->SetDeadline(deadline);
     return;
   }
   Disconnect();
-  std::uint32_t address = TNetSocket::ResolveIPv4(host);
-  auto socket = std::make_unique<TNetSocket>();
-  socket->SetDeadline(deadline);
-  socket->Connect(address, port, UseNagle, ConnectTimeout, ReadTimeout);
+  // A proxy that cannot be connected to gives way to the next route.
+  for (std::size_t i = 0;; ++i) {
+    std::unique_ptr<TNetSocket> socket;
+    try {
+      socket = Reach(routes[i], host, port, deadline);
+    } catch (const ENetException&) {
+      if (i + 1 == routes.size()) throw;
+      continue;
+    }
+    ConnectVia(routes[i], std::move(socket), tls, host, port, deadline);
+    return;
+  }
+}
+
+std::unique_ptr<TNetSocket> TNetHTTP::Reach(const TNetRoute& route, const std::string& host,
+                                            std::uint16_t port, TNetDeadline deadline) {
+  try {
+    std::vector<TNetAddress> addresses =
+        TNetSocket::Resolve(route ? route->Host : host, route ? route->Port : port, ConnectTimeout, deadline);
+    auto socket = std::make_unique<TNetSocket>();
+    socket->SetDeadline(deadline);
+    socket->Connect(addresses, UseNagle, ConnectTimeout, ReadTimeout);
+    return socket;
+  } catch (const ENetException& e) {
+    if (!route) throw;
+    throw ENetProxyError("Proxy " + route->Name() + " cannot be reached: " + e.Message(), true);
+  }
+}
+
+void TNetHTTP::ConnectVia(const TNetRoute& route, std::unique_ptr<TNetSocket> socket, bool tls,
+                          const std::string& host, std::uint16_t port, TNetDeadline deadline) {
+  if (route && tls) {
+    if (!signIn_) signIn_ = std::make_unique<TNetProxySignIn>(*route);
+    socket = OpenTunnel(std::move(socket), *route, host + ":" + std::to_string(port), request_.UserAgent,
+                        *signIn_, Limits(), [&] { return Reach(route, host, port, deadline); });
+  }
   if (tls) {
-    connection_ = std::make_unique<TNetTLSStream>(std::move(socket), host, ReadTimeout, deadline);
+    // The service's name, never the proxy's, is what its certificate must show.
+    std::string name = host.size() > 2 && host.front() == '[' ? host.substr(1, host.size() - 2) : host;
+    connection_ = std::make_unique<TNetTLSStream>(std::move(socket), name, ReadTimeout, deadline);
   } else {
     connection_ = std::move(socket);
   }
+  via_ = route;
   connectedTls_ = tls;
   connectedHost_ = host;
   connectedPort_ = port;
@@ -148,7 +211,8 @@ void TNetHTTP::ConnectTo(bool tls, const std::string& host, std::uint16_t port, 
 std::string TNetHTTP::ComposeRequestHead() const {
   const TNetHTTPRequest& r = request_;
   std::string head = MethodName(r.Method);
-  head += " " + r.Target + " HTTP/";
+  // A proxy is told the whole address; TLS through a tunnel is as direct.
+  head += " " + (via_ && !connectedTls_ ? "http://" + r.Host + r.Target : r.Target) + " HTTP/";
   head += ProtocolVersion == TNetHTTPProtocolVersion::pv1_0 ? "1.0" : "1.1";
   head += "\r\n";
   AddHeader(head, "Connection", r.Connection);
@@ -174,6 +238,7 @@ std::string TNetHTTP::ComposeRequestHead() const {
   AddHeader(head, "Referer", r.Referer);
   AddHeader(head, "User-Agent", r.UserAgent);
   AddHeader(head, "If-Modified-Since", r.LastModified);
+  AddHeader(head, "Proxy-Authorization", r.ProxyAuthorization);
   head += "\r\n";
   return head;
 }

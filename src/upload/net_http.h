@@ -2,7 +2,9 @@
 // TNetHTTP: one HTTP exchange at a time, a GET or a POST whose reply body
 // comes back as 8-bit text. Redirects raise and are never followed. An
 // "https" address runs the same exchange, byte for byte, inside TLS
-// (TNetTLSStream); "http" stays plain.
+// (TNetTLSStream); "http" stays plain. Through a proxy, a plain request
+// names its whole address on the request line and is otherwise the same;
+// TLS goes through a tunnel (CONNECT) to the service.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +15,7 @@
 #include "upload/net_exceptions.h"
 #include "upload/net_http_records.h"
 #include "upload/net_http_reply.h"
+#include "upload/net_proxy.h"
 #include "upload/net_stream.h"
 #include "upload/net_uri.h"
 #include "upload/net_deadline.h"
@@ -63,10 +66,20 @@ class TNetHTTP {
   std::size_t MaxReplySize = TNetReplyLimits{}.MaxReplySize;
   std::size_t MaxHeaderSize = TNetReplyLimits{}.MaxHeaderSize;
   int MaxInterimReplies = TNetReplyLimits{}.MaxInterimReplies;
+  // The routes for each exchange's address; nothing chosen means direct.
+  TNetProxyChoice Proxies = SystemProxies;
 
  private:
   std::string DoRequest(TNetHTTPMethod method, const std::string& url, TNetBaseStream* source);
   void ConnectTo(bool tls, const std::string& host, std::uint16_t port, TNetDeadline deadline);
+  // A connection to the proxy of the route, else to host itself; a proxy's
+  // failure here is an ENetProxyError that says nothing was reached.
+  std::unique_ptr<TNetSocket> Reach(const TNetRoute& route, const std::string& host, std::uint16_t port,
+                                    TNetDeadline deadline);
+  // The connection made: through the proxy's tunnel for TLS, then TLS.
+  void ConnectVia(const TNetRoute& route, std::unique_ptr<TNetSocket> socket, bool tls,
+                  const std::string& host, std::uint16_t port, TNetDeadline deadline);
+  TNetReplyLimits Limits() const;
   void SendRequest(TNetBaseStream* source);
   std::string ComposeRequestHead() const;
   bool WorkOutKeepAlive(bool peerClosed) const;
@@ -76,6 +89,8 @@ class TNetHTTP {
   bool connectedTls_ = false;
   std::string connectedHost_;
   std::uint16_t connectedPort_ = 0;
+  TNetRoute via_;                                  // the proxy of the open connection
+  std::unique_ptr<class TNetProxySignIn> signIn_;  // with via_, for this exchange
   TNetHTTPRequest request_;
   TNetHTTPResponse response_;
   TNetExchangeStage stage_ = TNetExchangeStage::NotConnected;

@@ -44,6 +44,8 @@ class TNetRequestHeaderInfo : public TNetEntityHeaderInfo {
   std::string Host;
   std::string ProxyConnection;
   std::string LastModified;
+  // Set only for an exchange through a proxy that asked who we are.
+  std::string ProxyAuthorization;
 };
 
 class TNetHTTPRequest : public TNetRequestHeaderInfo {

@@ -29,6 +29,8 @@ class TNetReplyReader {
 
   // True once the source reported the close, even with bytes still buffered.
   bool PeerClosed() const noexcept { return closed_; }
+  // Bytes read from the source but not yet taken.
+  std::size_t Buffered() const noexcept { return end_ - start_; }
   // True once the source gave any byte at all.
   bool AnyReceived() const noexcept { return received_; }
   // Set when a read failed part-way: where the stream stands is unknown.

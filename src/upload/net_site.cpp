@@ -19,6 +19,15 @@ std::optional<TNetSite> ParseSite(const std::string& setting) {
     site.Host = setting.substr(schemeEnd + 3);
   }
   std::size_t colon = site.Host.find(':');
+  if (!site.Host.empty() && site.Host[0] == '[') {
+    // An IPv6 address, "[::1]" or "[::1]:8080".
+    std::size_t close = site.Host.find(']');
+    if (close == std::string::npos || close < 3 ||
+        site.Host.find_first_not_of("0123456789abcdefABCDEF:.", 1) != close || site.Host.find(':') > close)
+      return std::nullopt;
+    colon = site.Host.find(':', close);
+    if (colon != close + 1 && close + 1 != site.Host.size()) return std::nullopt;
+  }
   if (colon != std::string::npos) {
     site.Port = site.Host.substr(colon + 1);
     site.Host.resize(colon);

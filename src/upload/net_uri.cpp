@@ -17,7 +17,8 @@ TNetURI ParseURI(const std::string& url) {
     std::size_t at = authority.rfind('@');
     if (at != std::string::npos) authority.erase(0, at + 1);
     std::size_t colon = authority.rfind(':');
-    if (colon != std::string::npos) {
+    std::size_t bracket = authority.rfind(']');  // "[::1]:8080"
+    if (colon != std::string::npos && (bracket == std::string::npos || colon > bracket)) {
       uri.Port = authority.substr(colon + 1);
       authority.resize(colon);
     }

@@ -1,4 +1,4 @@
-// POSIX sockets behind the seam. Error numbers are translated to the Windows
+// POSIX sockets behind the seam, both families. Error numbers are translated to the Windows
 // Sockets numbers (socket_errors.h) so that messages read the same on both
 // systems.
 
@@ -15,6 +15,7 @@
 
 #include "upload/net_exceptions.h"
 #include "upload/net_socket.h"
+#include "upload/socket_addresses.h"
 #include "upload/socket_errors.h"
 
 namespace {
@@ -36,6 +37,14 @@ bool WaitFor(int fd, short events, int timeoutMs) {
 
 bool WouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK; }
 
+// Closes a socket that failed before it was handed on.
+struct TFileDescriptor {
+  int fd;
+  ~TFileDescriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
 }  // namespace
 
 void TNetSocketLayer::StartPlatformSockets() {}
@@ -44,54 +53,63 @@ TNetSocket::TNetSocket() : handle_(kNoSocket) {}
 
 TNetSocket::~TNetSocket() { Close(); }
 
-std::uint32_t TNetSocket::LookUpIPv4(const std::string& host) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
+std::vector<TNetAddress> TNetSocket::LookUp(const std::string& host, std::uint16_t port, bool numericOnly) {
+  const addrinfo hints = LookUpHints(numericOnly);
   addrinfo* found = nullptr;
   int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
   if (rc != 0 || found == nullptr) {
     // A temporary lookup failure keeps its own number (WSATRY_AGAIN).
     RaiseSocketError(rc == EAI_AGAIN ? 11002 : kSocketHostNotFound);
   }
-  std::uint32_t address = ntohl(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
-  ::freeaddrinfo(found);
-  return address;
+  struct TFree {
+    addrinfo* list;
+    ~TFree() { ::freeaddrinfo(list); }
+  } owner{found};
+  return FromAddressList(found, port);
 }
 
-void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagle, int connectTimeoutMs,
-                         int readTimeoutMs) {
-  Close();
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+std::intptr_t TNetSocket::BeginConnect(const TNetAddress& address, bool useNagle, bool& connected) {
+  const int family = address.IPv6 ? AF_INET6 : AF_INET;
+  int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) RaiseLastSocketError();
-  handle_ = fd;
-  readTimeoutMs_ = readTimeoutMs;
-
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_addr.s_addr = htonl(INADDR_ANY);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) RaiseLastSocketError();
+  TFileDescriptor owner{fd};
+  sockaddr_storage local{};
+  sockaddr_storage remote{};
+  const socklen_t length = ToSocketAddresses(address, remote, local);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&local), length) != 0) RaiseLastSocketError();
   int noDelay = useNagle ? 0 : 1;
   if (::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay) != 0) RaiseLastSocketError();
 
   // Non-blocking for good: every wait is a poll within the idle limit and
   // the deadline, and a send never blocks past them.
   if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) RaiseLastSocketError();
-  sockaddr_in remote{};
-  remote.sin_family = AF_INET;
-  remote.sin_port = htons(port);
-  remote.sin_addr.s_addr = htonl(address);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
-    if (errno != EINPROGRESS) RaiseLastSocketError();
-    deadline_.Await(
-        connectTimeoutMs, [&](int ms) { return WaitFor(fd, POLLOUT, ms); },
-        [] { throw ENetConnectTimeout("Connect timed out."); });
-    int error = 0;
-    socklen_t length = sizeof error;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) RaiseLastSocketError();
-    if (error != 0) RaiseSocketError(SocketErrorFromErrno(error));
-  }
+  connected = ::connect(fd, reinterpret_cast<sockaddr*>(&remote), length) == 0;
+  if (!connected && errno != EINPROGRESS) RaiseLastSocketError();
+  owner.fd = -1;
+  return fd;
 }
+
+int TNetSocket::AwaitConnect(const std::vector<std::intptr_t>& attempts, int ms, int& error) {
+  std::vector<pollfd> entries;
+  for (std::intptr_t handle : attempts) entries.push_back({static_cast<int>(handle), POLLOUT, 0});
+  for (;;) {
+    int n = ::poll(entries.data(), entries.size(), ms);
+    if (n == 0) return -1;
+    if (n > 0) break;
+    if (errno != EINTR) RaiseLastSocketError();
+  }
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].revents == 0) continue;
+    int soError = 0;
+    socklen_t length = sizeof soError;
+    if (::getsockopt(entries[i].fd, SOL_SOCKET, SO_ERROR, &soError, &length) != 0) soError = errno;
+    error = soError == 0 ? 0 : SocketErrorFromErrno(soError);
+    return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void TNetSocket::CloseHandle(std::intptr_t handle) noexcept { ::close(static_cast<int>(handle)); }
 
 void TNetSocket::SendAll(const char* data, std::size_t size) {
   if (handle_ == kNoSocket) RaiseSocketError(SocketErrorFromErrno(ENOTCONN));

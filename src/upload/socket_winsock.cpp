@@ -10,6 +10,7 @@
 #include "toolkit/handles.h"
 #include "upload/net_exceptions.h"
 #include "upload/net_socket.h"
+#include "upload/socket_addresses.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ struct WinsockFunctions {
   int(WSAAPI* setsockopt)(SOCKET, int, int, const char*, int);
   int(WSAAPI* getsockopt)(SOCKET, int, int, char*, int*);
   int(WSAAPI* ioctlsocket)(SOCKET, long, u_long*);
-  hostent*(WSAAPI* gethostbyname)(const char*);
+  int(WSAAPI* getaddrinfo)(const char*, const char*, const addrinfo*, addrinfo**);
+  void(WSAAPI* freeaddrinfo)(addrinfo*);
 };
 
 bool started = false;  // once per process: the library stays loaded and started
@@ -62,7 +64,8 @@ void LoadAndStart() {
   Bind(module, loaded.setsockopt, "setsockopt");
   Bind(module, loaded.getsockopt, "getsockopt");
   Bind(module, loaded.ioctlsocket, "ioctlsocket");
-  Bind(module, loaded.gethostbyname, "gethostbyname");
+  Bind(module, loaded.getaddrinfo, "getaddrinfo");
+  Bind(module, loaded.freeaddrinfo, "freeaddrinfo");
   WSADATA data{};
   if (loaded.WSAStartup(MAKEWORD(2, 2), &data) != 0)
     throw ENetStackInitializationFailed("Winsock Initialization Error.");
@@ -77,27 +80,25 @@ SOCKET AsSocket(std::intptr_t handle) { return static_cast<SOCKET>(handle); }
 
 constexpr std::intptr_t kNoSocket = static_cast<std::intptr_t>(INVALID_SOCKET);
 
-std::uint16_t HostToNet16(std::uint16_t v) { return static_cast<std::uint16_t>((v >> 8) | (v << 8)); }
-std::uint32_t HostToNet32(std::uint32_t v) {
-  return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
-}
-
 // select() on one socket; false when the time ran out. -1 ms waits without limit.
-// Returns which set fired through the flags.
-bool WaitFor(SOCKET s, bool forWrite, int timeoutMs, bool* failed) {
+bool WaitFor(SOCKET s, bool forWrite, int timeoutMs) {
   fd_set ready;
   ready.fd_count = 1;
   ready.fd_array[0] = s;
-  fd_set broken;
-  broken.fd_count = 1;
-  broken.fd_array[0] = s;
   timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-  int n = ws.select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, forWrite ? &broken : nullptr,
+  int n = ws.select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, nullptr,
                     timeoutMs >= 0 ? &limit : nullptr);
   if (n == SOCKET_ERROR) RaiseLastSocketError();
-  if (failed != nullptr) *failed = forWrite && broken.fd_count > 0;
   return n > 0;
 }
+
+// Closes a socket that failed before it was handed on.
+struct TSocketOwner {
+  SOCKET s;
+  ~TSocketOwner() {
+    if (s != INVALID_SOCKET) ws.closesocket(s);
+  }
+};
 
 }  // namespace
 
@@ -109,29 +110,27 @@ TNetSocket::TNetSocket() : handle_(kNoSocket) {}
 
 TNetSocket::~TNetSocket() { Close(); }
 
-std::uint32_t TNetSocket::LookUpIPv4(const std::string& host) {
-  hostent* found = ws.gethostbyname(host.c_str());
-  if (found == nullptr) {
-    int error = ws.WSAGetLastError();
-    RaiseSocketError(error == 0 ? kSocketHostNotFound : error);
-  }
-  if (found->h_addrtype != AF_INET || found->h_addr_list[0] == nullptr) RaiseSocketError(kSocketHostNotFound);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(found->h_addr_list[0]);
-  return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
-         std::uint32_t{bytes[3]};
+std::vector<TNetAddress> TNetSocket::LookUp(const std::string& host, std::uint16_t port, bool numericOnly) {
+  const addrinfo hints = LookUpHints(numericOnly);
+  addrinfo* found = nullptr;
+  int rc = ws.getaddrinfo(host.c_str(), nullptr, &hints, &found);
+  if (rc != 0 || found == nullptr) RaiseSocketError(rc == 0 || rc == WSAEINVAL ? kSocketHostNotFound : rc);
+  struct TFree {
+    addrinfo* list;
+    ~TFree() { ws.freeaddrinfo(list); }
+  } owner{found};
+  return FromAddressList(found, port);
 }
 
-void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagle, int connectTimeoutMs,
-                         int readTimeoutMs) {
-  Close();
-  SOCKET s = ws.socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+std::intptr_t TNetSocket::BeginConnect(const TNetAddress& address, bool useNagle, bool& connected) {
+  const int family = address.IPv6 ? AF_INET6 : AF_INET;
+  TSocketOwner owner{ws.socket(family, SOCK_STREAM, IPPROTO_TCP)};
+  SOCKET s = owner.s;
   if (s == INVALID_SOCKET) RaiseLastSocketError();
-  handle_ = static_cast<std::intptr_t>(s);
-  readTimeoutMs_ = readTimeoutMs;
-
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  if (ws.bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) == SOCKET_ERROR) RaiseLastSocketError();
+  sockaddr_storage local{};
+  sockaddr_storage remote{};
+  const int length = ToSocketAddresses(address, remote, local);
+  if (ws.bind(s, reinterpret_cast<sockaddr*>(&local), length) == SOCKET_ERROR) RaiseLastSocketError();
   BOOL noDelay = useNagle ? FALSE : TRUE;
   if (ws.setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay) ==
       SOCKET_ERROR)
@@ -142,25 +141,51 @@ void TNetSocket::Connect(std::uint32_t address, std::uint16_t port, bool useNagl
   // peer takes to make room for it, where the limit is time without progress.
   u_long nonBlocking = 1;
   if (ws.ioctlsocket(s, FIONBIO, &nonBlocking) == SOCKET_ERROR) RaiseLastSocketError();
-  sockaddr_in remote{};
-  remote.sin_family = AF_INET;
-  remote.sin_port = HostToNet16(port);
-  remote.sin_addr.s_addr = HostToNet32(address);
-  if (ws.connect(s, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == SOCKET_ERROR) {
+  connected = ws.connect(s, reinterpret_cast<sockaddr*>(&remote), length) != SOCKET_ERROR;
+  if (!connected) {
     int error = ws.WSAGetLastError();
     if (error != WSAEWOULDBLOCK) RaiseSocketError(error);
-    bool failed = false;
-    deadline_.Await(
-        connectTimeoutMs, [&](int ms) { return WaitFor(s, true, ms, &failed); },
-        [] { throw ENetConnectTimeout("Connect timed out."); });
-    if (failed) {
+  }
+  owner.s = INVALID_SOCKET;
+  return static_cast<std::intptr_t>(s);
+}
+
+int TNetSocket::AwaitConnect(const std::vector<std::intptr_t>& attempts, int ms, int& error) {
+  fd_set writable;
+  fd_set failed;
+  writable.fd_count = failed.fd_count = 0;
+  for (std::intptr_t handle : attempts) {
+    if (writable.fd_count == FD_SETSIZE) break;
+    writable.fd_array[writable.fd_count++] = AsSocket(handle);
+    failed.fd_array[failed.fd_count++] = AsSocket(handle);
+  }
+  timeval limit{ms / 1000, (ms % 1000) * 1000};
+  int n = ws.select(0, nullptr, &writable, &failed, ms >= 0 ? &limit : nullptr);
+  if (n == SOCKET_ERROR) RaiseLastSocketError();
+  if (n == 0) return -1;
+  for (std::size_t i = 0; i < attempts.size(); ++i) {
+    SOCKET s = AsSocket(attempts[i]);
+    auto in = [s](const fd_set& set) {
+      for (u_int k = 0; k < set.fd_count; ++k)
+        if (set.fd_array[k] == s) return true;
+      return false;
+    };
+    if (in(failed)) {
       int soError = 0;
       int length = sizeof soError;
       ws.getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &length);
-      RaiseSocketError(soError != 0 ? soError : WSAECONNREFUSED);
+      error = soError != 0 ? soError : WSAECONNREFUSED;
+      return static_cast<int>(i);
+    }
+    if (in(writable)) {
+      error = 0;
+      return static_cast<int>(i);
     }
   }
+  return -1;
 }
+
+void TNetSocket::CloseHandle(std::intptr_t handle) noexcept { ws.closesocket(AsSocket(handle)); }
 
 void TNetSocket::SendAll(const char* data, std::size_t size) {
   if (handle_ == kNoSocket) RaiseSocketError(WSAENOTCONN);
@@ -171,7 +196,7 @@ void TNetSocket::SendAll(const char* data, std::size_t size) {
       int error = ws.WSAGetLastError();
       if (error != WSAEWOULDBLOCK) RaiseSocketError(error);
       deadline_.Await(
-          readTimeoutMs_, [&](int ms) { return WaitFor(AsSocket(handle_), true, ms, nullptr); },
+          readTimeoutMs_, [&](int ms) { return WaitFor(AsSocket(handle_), true, ms); },
           [] { RaiseSocketError(kSocketTimedOut); });
       continue;
     }
@@ -185,7 +210,7 @@ std::size_t TNetSocket::ReceiveSome(char* buffer, std::size_t capacity) {
   int piece = capacity > 0x40000000u ? 0x40000000 : static_cast<int>(capacity);
   for (;;) {
     deadline_.Await(
-        readTimeoutMs_, [&](int ms) { return WaitFor(AsSocket(handle_), false, ms, nullptr); },
+        readTimeoutMs_, [&](int ms) { return WaitFor(AsSocket(handle_), false, ms); },
         [] { throw ENetReadTimeout("Read Timeout"); });
     int n = ws.recv(AsSocket(handle_), buffer, piece, 0);
     if (n != SOCKET_ERROR) return static_cast<std::size_t>(n);

@@ -133,12 +133,13 @@ class TOpenSSLEngine final : public TTLSEngine {
     SSL_set_msg_callback(ssl_.get(), WatchHandshake);
     SSL_set_cert_cb(ssl_.get(), DeclineCertificate, this);
 
-    // An address is checked against the certificate's addresses and goes
-    // without SNI, which carries names only. The name's length goes along,
-    // so that one with a NUL in it fails rather than ends there.
+    // An address (IPv4, or IPv6 from its brackets) is checked against the
+    // certificate's addresses and goes without SNI, which carries names only.
+    // The name's length goes along, so that one with a NUL in it fails rather
+    // than ends there.
     std::uint32_t address = 0;
     X509_VERIFY_PARAM* check = SSL_get0_param(ssl_.get());
-    if (ParseDottedIPv4(host, address)) {
+    if (ParseDottedIPv4(host, address) || host.find(':') != std::string::npos) {
       Require(X509_VERIFY_PARAM_set1_ip_asc(check, host.c_str()), "host name");
     } else {
       X509_VERIFY_PARAM_set_hostflags(check, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);

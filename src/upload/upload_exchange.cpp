@@ -4,10 +4,12 @@
 #include "upload/net_post_form.h"
 #include "upload/text_utils.h"
 
-TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login, const std::string& path) {
+TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login, const std::string& path,
+                           const TNetProxyChoice& proxies) {
   std::string reply;
   {
     TNetHTTP client;
+    client.Proxies = proxies;
     // The body goes out in pieces written back to back; holding each small
     // tail back for an acknowledgement only slows them (a quarter of the
     // throughput on loopback) and can stall the last one.

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "upload/net_proxy.h"
+
 // The verdict of one upload. A failed exchange is no verdict: it raises.
 struct TUploadOutcome {
   enum class TKind { Linked, Refused, Failed };
@@ -16,4 +18,6 @@ struct TUploadOutcome {
 // Posts the file as the form field "pic" (image/pjpeg), named without its
 // folders, with the login as the field "login" to the upload address. The
 // file and the connection are closed again before it returns or raises.
-TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login, const std::string& path);
+// proxies chooses the way to the service (the system's unless told).
+TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login, const std::string& path,
+                           const TNetProxyChoice& proxies = SystemProxies);

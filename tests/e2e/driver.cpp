@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <tlhelp32.h>
+#include <wincred.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -139,7 +140,8 @@ int Usage() {
       "move X1 Y1 X2 Y2 |\n"
       "       release X Y [BUTTON] | message-box EXE SECONDS | box-ok EXE | post EXE CLASS MSG WPARAM "
       "LPARAM |\n"
-      "       hold-clipboard SECONDS | set-clipboard TEXT | foreign-form1 SECONDS | texts EXE\n",
+      "       hold-clipboard SECONDS | set-clipboard TEXT | foreign-form1 SECONDS | texts EXE |\n"
+      "       store-credential HOST USER PASSWORD\n",
       stderr);
   return 2;
 }
@@ -521,5 +523,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (cmd == "foreign-form1" && argc == 3) return ForeignForm(std::atoi(argv[2]));
+  if (cmd == "store-credential" && argc == 5) {  // as Credential Manager keeps one typed by the user
+    std::wstring target(argv[2], argv[2] + std::strlen(argv[2])),
+        user(argv[3], argv[3] + std::strlen(argv[3])), password(argv[4], argv[4] + std::strlen(argv[4]));
+    CREDENTIALW credential{};
+    credential.Type = CRED_TYPE_GENERIC;
+    credential.TargetName = target.data();
+    credential.UserName = user.data();
+    credential.CredentialBlob = reinterpret_cast<LPBYTE>(password.data());
+    credential.CredentialBlobSize = static_cast<DWORD>(password.size() * sizeof(wchar_t));
+    credential.Persist = CRED_PERSIST_LOCAL_MACHINE;
+    return CredWriteW(&credential, 0) ? 0 : 1;
+  }
   return Usage();
 }

@@ -12,15 +12,21 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: psl version [--host [http[s]://]HOST[:PORT]]\n"
+    "usage: psl version [--host [http[s]://]HOST[:PORT]] [--proxy URL | --noproxy]\n"
     "       psl upload FILE [--login TEXT | --login-file FILE] [--host [http[s]://]HOST[:PORT]]\n"
+    "                       [--proxy URL | --noproxy]\n"
     "       psl encode IN.bmp|IN.ppm|- OUT.jpg|-\n"
     "       psl --help | --version\n"
     "\n"
     "  version  prints the service's version text\n"
     "  upload   posts a picture as the program does and prints the link\n"
     "  encode   writes a picture as the program's JPEG (\"-\": standard input or output)\n"
-    "  The host is the one built in unless --host names another.\n"
+    "  The host is the one built in unless --host names another; HOST may be\n"
+    "  an IPv6 address in brackets.\n"
+    "  --proxy [http://][USER:PASSWORD@]PROXY[:PORT] goes through that HTTP proxy,\n"
+    "  --noproxy straight to the host; otherwise the system's proxy is used (on\n"
+    "  Windows the user's Internet settings, elsewhere http_proxy, https_proxy\n"
+    "  and no_proxy as curl reads them).\n"
     "\n"
     "exit codes: 0 done, 1 failed (one line on standard error names the file or\n"
     "host), 2 bad usage, 3 the service refused the upload (its reply on standard error)\n";

@@ -11,6 +11,7 @@
 #include "toolkit/file_stream.h"
 #include "toolkit/string_list.h"
 #include "upload/net_http.h"
+#include "upload/net_proxy.h"
 #include "upload/net_site.h"
 #include "upload/service_exchanges.h"
 #include "upload/upload_exchange.h"
@@ -23,16 +24,26 @@ struct Options {
   TNetSite site;
   std::string login;
   std::string loginFile;
+  // --proxy URL, or --noproxy; the system's choice otherwise.
+  std::string proxy;
+  bool noProxy = false;
+  TNetProxyChoice proxies = SystemProxies;
   std::vector<std::string> positional;
 };
 
 // What is wrong with the options, or nothing: an unknown option, one without
-// its value, both logins, a host that is no site.
+// its value, both logins or both proxy options, a host that is no site, a
+// proxy that is none.
 std::string ParseOptions(const Args& args, bool acceptLogin, Options& options) {
   bool loginGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--host" || (acceptLogin && (arg == "--login" || arg == "--login-file"))) {
+    if (arg == "--noproxy") {
+      options.noProxy = true;
+    } else if (arg == "--proxy") {
+      if (i + 1 >= args.size()) return arg + " needs a value";
+      options.proxy = args[++i];
+    } else if (arg == "--host" || (acceptLogin && (arg == "--login" || arg == "--login-file"))) {
       if (i + 1 >= args.size()) return arg + " needs a value";
       if (arg != "--host") {
         if (loginGiven) return "--login and --login-file exclude each other";
@@ -48,6 +59,16 @@ std::string ParseOptions(const Args& args, bool acceptLogin, Options& options) {
   std::optional<TNetSite> site = ParseSite(options.host);
   if (!site) return "\"" + options.host + "\" is no [http[s]://]HOST[:PORT]";
   options.site = *site;
+  if (options.noProxy && !options.proxy.empty()) return "--proxy and --noproxy exclude each other";
+  if (options.noProxy) options.proxies = [](const std::string&) { return TNetRoutes{std::nullopt}; };
+  if (!options.proxy.empty()) {
+    try {
+      TNetProxy proxy = ParseProxyUrl(options.proxy, 1080);
+      options.proxies = [proxy](const std::string&) { return TNetRoutes{proxy}; };
+    } catch (const ENetProxyError& e) {
+      return e.Message();
+    }
+  }
   return "";
 }
 
@@ -76,6 +97,7 @@ int RunVersionCommand(const Args& args) {
   try {
     TNetHTTP client;
     client.ExchangeTimeout = kVersionExchangeTimeout;  // as the program's start-up
+    client.Proxies = options.proxies;
     WriteBytes(stdout, client.HttpGetText(options.site.Url(kVersionTextPath)));
     return kExitOk;
   } catch (const Exception& e) {
@@ -105,7 +127,8 @@ int RunUploadCommand(const Args& args) {
     return ReportFailure(file, e);
   }
   try {
-    TUploadOutcome outcome = PostPicture(options.site.Url(kUploadPath), login, FileNameArg(file));
+    TUploadOutcome outcome =
+        PostPicture(options.site.Url(kUploadPath), login, FileNameArg(file), options.proxies);
     if (outcome.Kind != TUploadOutcome::TKind::Linked) {
       WriteBytes(stderr, outcome.Text);
       return kExitRefused;
