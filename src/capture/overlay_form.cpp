@@ -93,6 +93,7 @@ LRESULT TForm3::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       FormMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
     case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:  // how keys come while the application window is minimised
       if (wParam != VK_ESCAPE) break;
       // A way back out of a veil raised by accident, with nothing sent.
       if (GetCapture() == Handle()) ReleaseCapture();

@@ -123,6 +123,11 @@ bool TApplication::ProcessMessage(MSG& msg) {
     terminated_ = true;
     return true;
   }
+  // The application window takes the foreground for every form, and a
+  // minimised one takes no focus: keys that reach it belong to the form in use.
+  if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd == window_.get() &&
+      focusedForm_ != nullptr && focusedForm_->Visible())
+    msg.hwnd = focusedForm_->Handle();
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
   return true;
