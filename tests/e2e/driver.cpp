@@ -139,7 +139,8 @@ int Usage() {
       "move X1 Y1 X2 Y2 |\n"
       "       release X Y [BUTTON] | message-box EXE SECONDS | box-ok EXE | post EXE CLASS MSG WPARAM "
       "LPARAM |\n"
-      "       hold-clipboard SECONDS | set-clipboard TEXT | foreign-form1 SECONDS | texts EXE\n",
+      "       hold-clipboard SECONDS | set-clipboard TEXT | hold-hotkey SECONDS | foreign-form1 SECONDS |\n"
+      "       texts EXE\n",
       stderr);
   return 2;
 }
@@ -415,6 +416,12 @@ int main(int argc, char** argv) {
     if (!block || !clipboard || !EmptyClipboard()) return 1;
     std::memcpy(ScopedGlobalLock(block.get()).get(), argv[2], std::strlen(argv[2]));
     return SetClipboardData(CF_TEXT, block.release()) != nullptr ? 0 : 1;
+  }
+  if (cmd == "hold-hotkey" && argc == 3) {  // Alt+S, as another program takes it; "held" once it is
+    if (!RegisterHotKey(nullptr, 1, MOD_ALT, 'S')) return 1;
+    std::fputs("held\n", stderr);
+    Sleep(static_cast<DWORD>(std::atof(argv[2]) * 1000));
+    return 0;
   }
   if (cmd == "clipboard") {
     ScopedClipboard clipboard(nullptr);
