@@ -419,7 +419,8 @@ int main(int argc, char** argv) {
   }
   if (cmd == "hold-hotkey" && argc == 3) {  // Alt+S, as another program takes it; "held" once it is
     if (!RegisterHotKey(nullptr, 1, MOD_ALT, 'S')) return 1;
-    std::fputs("held\n", stderr);
+    std::puts("held");
+    std::fflush(stdout);
     Sleep(static_cast<DWORD>(std::atof(argv[2]) * 1000));
     return 0;
   }
