@@ -18,6 +18,12 @@ SetCompressor /SOLID lzma
 SetDateSave off
 RequestExecutionLevel user
 ManifestDPIAware true
+; Libraries: the NSIS 3.08 stub itself calls SetDefaultDllDirectories with
+; LOAD_LIBRARY_SEARCH_SYSTEM32 as its first step where Windows has it (else it
+; preloads uxtheme, userenv, setupapi and the like from the system folder),
+; loads its plug-ins by full path from a temporary folder of its own, and gets
+; comctl32 through the manifest that MUI2's XPStyle writes. The script runs
+; later and has nothing to add; the uninstaller is the same stub.
 
 !ifdef SIGN
   ; The uninstaller is signed before it is packed in, so that the one written

@@ -111,19 +111,26 @@ void TForm1::FormCreate() {
   resend_->Begin();
   RegisterAutostart();
   LoadLogin(configList_, *shared_);
-  RegisterHotKeyAndMinimize();
+  // Said once, at the start: else Alt+S would do nothing, for ever, unexplained.
+  if (!RegisterHotKeyAndMinimize())
+    TrayIcon1->ShowBalloon("Сочетание Alt+S занято",
+                           "Alt+S уже использует другая программа. Скриншот по-прежнему можно сделать "
+                           "из меню значка: первый пункт, «Сделать скриншот».",
+                           TBalloonIconKind::bkWarning, 30);
 }
 
+// The system refuses the key while we hold it: no word of that.
 void TForm1::FormActivate() { RegisterHotKeyAndMinimize(); }
 
 void TForm1::FormClose(TCloseAction&) {
   // The proposed action stands: closing the main window ends the program.
 }
 
-void TForm1::RegisterHotKeyAndMinimize() {
+bool TForm1::RegisterHotKeyAndMinimize() {
   // A refusal (the key is taken) leaves only the menu to start a capture.
-  RegisterHotKey(Handle(), kHotKeyId, kHotKeyModifiers, kHotKeyKey);
+  bool registered = RegisterHotKey(Handle(), kHotKeyId, kHotKeyModifiers, kHotKeyKey) != 0;
   PostMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  return registered;
 }
 
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

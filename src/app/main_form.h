@@ -20,7 +20,8 @@
 #include "tray/tray_icon.h"
 
 constexpr int kHotKeyId = 1;
-constexpr UINT kHotKeyModifiers = MOD_ALT;
+// Held down, the key does not repeat: one capture.
+constexpr UINT kHotKeyModifiers = MOD_ALT | MOD_NOREPEAT;
 constexpr UINT kHotKeyKey = 'S';
 
 class TForm1 : public TForm {
@@ -67,7 +68,8 @@ class TForm1 : public TForm {
   void WMHotKey(WPARAM id);
 
  private:
-  void RegisterHotKeyAndMinimize();
+  // Whether the system gave us Alt+S.
+  bool RegisterHotKeyAndMinimize();
   void CreateMenu();
   TUploadContext UploadContext();
 

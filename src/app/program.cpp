@@ -6,9 +6,11 @@
 #include "app/service_site.h"
 #include "capture/overlay_form.h"
 #include "toolkit/application.h"
+#include "toolkit/system_library.h"
 #include "tray/tray_icon_handler.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  LoadLibrariesFromSystemFolderOnly();
   RegisterTaskbarCreatedMessage();
   TApplication application;
   application.Initialize();

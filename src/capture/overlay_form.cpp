@@ -92,6 +92,13 @@ LRESULT TForm3::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
       FormMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:  // how keys come while the application window is minimised
+      if (wParam != VK_ESCAPE) break;
+      // A way back out of a veil raised by accident, with nothing sent.
+      if (GetCapture() == Handle()) ReleaseCapture();
+      EndGrab();
+      return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
@@ -149,6 +156,9 @@ void TForm3::FormMouseUp(TMouseButton, int x, int y) {
 void TForm3::Grab(int fromX, int fromY, int toX, int toY, int releaseX, int releaseY) {
   BringApplicationToFront();
   const TGrabArea area = ComputeGrabArea(fromX, fromY, toX, toY, releaseX, releaseY);
+  // A click, or a drag along one edge, selects nothing: an empty file is no
+  // picture, and once posted to a public service it cannot be taken back.
+  if (area.width == 0 || area.height == 0) return EndGrab();
   TVeil veil{VeilColor(), kVeilAlpha, [this] { SetAlphaBlendValue(1); }};
   SetAlphaBlendValue(kVeilAlpha);
   std::string path;

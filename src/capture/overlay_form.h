@@ -2,7 +2,8 @@
 // The capture overlay: a borderless translucent veil over the primary screen
 // on which the user drags the area to upload. Created hidden at start-up,
 // shown by the take-screenshot command; a release grabs the area and hides
-// it. A failed grab hides it too, and escapes to the standard error box.
+// it. A failed grab hides it too, and escapes to the standard error box. Esc,
+// or a release that selected no area, hides it with nothing grabbed.
 
 #include <functional>
 #include <memory>

@@ -4,6 +4,7 @@
 
 #include "capture/bitmap_from_screen_win32.h"
 #include "toolkit/handles.h"
+#include "toolkit/system_library.h"
 
 namespace {
 
@@ -11,10 +12,16 @@ constexpr DWORD kPollIntervalMs = 4;
 
 // Where the desktop window manager composes, this waits for its next pass. A
 // system without it (or Wine, whose compositor is an X client) answers at
-// once; the pixel check after it covers that.
+// once; the pixel check after it covers that. Bound rather than imported,
+// as an import would be looked for beside the program first.
 void WaitForComposition() {
+  static const UniqueModule dwm = LoadSystemLibrary("dwmapi.dll");
+  static decltype(&DwmIsCompositionEnabled) isEnabled = nullptr;
+  static decltype(&DwmFlush) flush = nullptr;
+  static const bool bound = BindFunction(dwm.get(), isEnabled, "DwmIsCompositionEnabled") &&
+                            BindFunction(dwm.get(), flush, "DwmFlush");
   BOOL enabled = FALSE;
-  if (SUCCEEDED(DwmIsCompositionEnabled(&enabled)) && enabled) DwmFlush();
+  if (bound && SUCCEEDED(isEnabled(&enabled)) && enabled) flush();
 }
 
 TBitmap CopyArea(HDC screen, HDC memory, HBITMAP target, const TGrabArea& area) {

@@ -5,6 +5,7 @@
 #include "toolkit/error_box.h"
 #include "toolkit/exceptions.h"
 #include "toolkit/form.h"
+#include "toolkit/text_conversion.h"
 #include "toolkit/window_trampoline.h"
 
 TApplication* Application = nullptr;
@@ -76,7 +77,8 @@ void TApplication::Initialize() {
   // A zero-sized captioned popup: visible, it is nothing but a taskbar button.
   int x = GetSystemMetrics(SM_CXSCREEN) / 2;
   int y = GetSystemMetrics(SM_CYSCREEN) / 2;
-  window_.reset(CreateWindowExA(0, kClassName, title_.c_str(),
+  // An ANSI window: the title as near as the code page comes.
+  window_.reset(CreateWindowExA(0, kClassName, WideToAnsi(Utf8ToWide(title_)).c_str(),
                                 WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y,
                                 0, 0, nullptr, nullptr, instance, nullptr));
   SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -121,6 +123,11 @@ bool TApplication::ProcessMessage(MSG& msg) {
     terminated_ = true;
     return true;
   }
+  // The application window takes the foreground for every form, and a
+  // minimised one takes no focus: keys that reach it belong to the form in use.
+  if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd == window_.get() &&
+      focusedForm_ != nullptr && focusedForm_->Visible())
+    msg.hwnd = focusedForm_->Handle();
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
   return true;

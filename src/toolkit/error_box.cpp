@@ -7,7 +7,9 @@
 
 std::string ApplicationTitle() {
   return ApplicationTitleFromPath(ExecutablePath(), [](std::string& chars) {
-    if (!chars.empty()) CharLowerBuffA(chars.data(), static_cast<DWORD>(chars.size()));
+    std::wstring wide = Utf8ToWide(chars);
+    if (!wide.empty()) CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    chars = WideToUtf8(wide);
   });
 }
 
@@ -24,6 +26,6 @@ void HandleUiException(const std::exception& e) {
 }
 
 void ShowErrorBox(HWND owner, const std::string& message) {
-  MessageBoxW(owner, AnsiToWide(ErrorBoxText(message)).c_str(), AnsiToWide(ApplicationTitle()).c_str(),
+  MessageBoxW(owner, Utf8ToWide(ErrorBoxText(message)).c_str(), Utf8ToWide(ApplicationTitle()).c_str(),
               MB_OK | MB_ICONSTOP);
 }

@@ -17,10 +17,10 @@ inline std::string ErrorBoxText(const std::string& message) {
 }
 
 #ifdef _WIN32
-// "Pondixscreenloader" for PondixScreenLoader.exe, lowered with CharLowerBuffA.
+// "Pondixscreenloader" for PondixScreenLoader.exe, lowered with CharLowerBuffW; UTF-8.
 std::string ApplicationTitle();
 
-// A modal box with the failure's text, the application title, the stop icon and OK.
+// A modal box with the failure's text (UTF-8), the application title, the stop icon and OK.
 void ShowErrorBox(HWND owner, const std::string& message);
 
 // Where a failure that escaped a handler on the UI thread goes: the handler

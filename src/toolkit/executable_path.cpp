@@ -2,14 +2,15 @@
 
 #include <windows.h>
 
-namespace {
+#include "toolkit/text_conversion.h"
+
+std::string ExecutablePath() { return WideToUtf8(ExecutablePathW()); }
 
 // The buffer grows until the whole path fits: a cut path would name another file.
-template <typename Char, typename Call>
-std::basic_string<Char> ModulePath(Call getModuleFileName) {
-  std::basic_string<Char> path(MAX_PATH, Char());
+std::wstring ExecutablePathW() {
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    DWORD n = getModuleFileName(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (n < path.size()) {
       path.resize(n);
       return path;
@@ -17,9 +18,3 @@ std::basic_string<Char> ModulePath(Call getModuleFileName) {
     path.resize(path.size() * 2);
   }
 }
-
-}  // namespace
-
-std::string ExecutablePath() { return ModulePath<char>(GetModuleFileNameA); }
-
-std::wstring ExecutablePathW() { return ModulePath<wchar_t>(GetModuleFileNameW); }

@@ -4,6 +4,7 @@
 #include <string>
 
 #ifdef _WIN32
+// UTF-8, as every path of ours.
 std::string ExecutablePath();
 std::wstring ExecutablePathW();
 #endif

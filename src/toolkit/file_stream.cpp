@@ -18,15 +18,42 @@ std::string OpenErrorMessage(const std::string& fileName, int code) {
 #include <windows.h>
 
 #include "toolkit/handles.h"
+#include "toolkit/text_conversion.h"
 
 namespace {
 HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 constexpr std::intptr_t kInvalid = -1;  // INVALID_HANDLE_VALUE
+
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n >= full.size()) {  // the size it needs, its NUL included
+    full.resize(n);
+    n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+  }
+  if (n == 0 || n >= full.size()) return path;
+  full.resize(n);
+  return full;
+}
+
+// Every path in the program is UTF-8 on Windows, as the user's folders may be
+// named in letters that no ANSI code page holds; it becomes UTF-16 here, at
+// the ...W call, and nowhere else. One longer than MAX_PATH is made absolute
+// under "\\?\", which lifts the limit on every Windows (longPathAware needs
+// a machine-wide policy that is off by default).
+std::wstring SystemPath(const std::string& path) {
+  std::wstring wide = Utf8ToWide(path);
+  if (wide.rfind(L"\\\\?\\", 0) == 0 || wide.rfind(L"\\\\.\\", 0) == 0) return wide;
+  std::wstring full = FullPath(wide);
+  if (full.size() < MAX_PATH) return wide;
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC" + full.substr(1);
+  return L"\\\\?\\" + full;
+}
 }  // namespace
 
 TFileStream TFileStream::Create(const std::string& fileName) {
-  HANDLE h = CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(SystemPath(fileName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     int code = static_cast<int>(GetLastError());
     throw EFCreateError(CreateErrorMessage(fileName, code));
@@ -35,7 +62,7 @@ TFileStream TFileStream::Create(const std::string& fileName) {
 }
 
 std::optional<TFileStream> TFileStream::TryCreateNew(const std::string& fileName, int& errorCode) {
-  HANDLE h = CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  HANDLE h = CreateFileW(SystemPath(fileName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     errorCode = static_cast<int>(GetLastError());
@@ -46,7 +73,7 @@ std::optional<TFileStream> TFileStream::TryCreateNew(const std::string& fileName
 }
 
 TFileStream TFileStream::OpenRead(const std::string& fileName) {
-  HANDLE h = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE h = CreateFileW(SystemPath(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     int code = static_cast<int>(GetLastError());
@@ -87,21 +114,17 @@ std::int64_t TFileStream::Size() {
   return size.QuadPart;
 }
 
-std::string ExpandFileName(const std::string& fileName) {
-  char buffer[MAX_PATH * 2];
-  DWORD n = GetFullPathNameA(fileName.c_str(), sizeof buffer, buffer, nullptr);
-  if (n == 0 || n >= sizeof buffer) return fileName;
-  return std::string(buffer, n);
-}
+std::string ExpandFileName(const std::string& fileName) { return WideToUtf8(FullPath(Utf8ToWide(fileName))); }
 
 std::string SysErrorMessage(int code) {
-  char* text = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                           nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  wchar_t* text = nullptr;
+  DWORD n =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                         FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                     nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   UniqueLocal owned(text);
   std::string result;
-  if (n != 0 && text != nullptr) result.assign(text, n);
+  if (n != 0 && text != nullptr) result = WideToUtf8(std::wstring(text, n));
   // The system ends its texts with a line break and often a full stop; the
   // message formats add their own punctuation.
   while (!result.empty() &&
@@ -113,22 +136,23 @@ std::string SysErrorMessage(int code) {
 int LastOSErrorCode() { return static_cast<int>(GetLastError()); }
 
 bool FileExists(const std::string& fileName) {
-  DWORD attributes = GetFileAttributesA(fileName.c_str());
+  DWORD attributes = GetFileAttributesW(SystemPath(fileName).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool DeleteFileByName(const std::string& fileName) { return DeleteFileA(fileName.c_str()) != 0; }
+bool DeleteFileByName(const std::string& fileName) { return DeleteFileW(SystemPath(fileName).c_str()) != 0; }
 
 namespace {
 
 bool ReplaceFileWith(const std::string& source, const std::string& target) {
-  return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  return MoveFileExW(SystemPath(source).c_str(), SystemPath(target).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 // A name that is free, or held by a file on a disk that is neither a folder nor a link.
 bool IsPlainFileOrFree(const std::string& fileName) {
-  HANDLE h = CreateFileA(fileName.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  HANDLE h =
+      CreateFileW(SystemPath(fileName).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) return GetLastError() != ERROR_ACCESS_DENIED;
   UniqueKernelHandle owned(h);
   BY_HANDLE_FILE_INFORMATION info{};

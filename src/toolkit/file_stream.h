@@ -1,6 +1,7 @@
 #pragma once
 // A file handle owner with the toolkit's stream errors: the seam between the
-// portable core and the platform's file calls.
+// portable core and the platform's file calls. On Windows every file name here,
+// and every one these functions give back, is UTF-8 (file_stream.cpp says why).
 
 #include <cstddef>
 #include <cstdint>

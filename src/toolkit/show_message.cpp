@@ -8,5 +8,5 @@
 
 void ShowMessage(const std::string& utf8Text) {
   HWND owner = Application != nullptr ? Application->Handle() : nullptr;
-  MessageBoxW(owner, Utf8ToWide(utf8Text).c_str(), AnsiToWide(ApplicationTitle()).c_str(), MB_OK);
+  MessageBoxW(owner, Utf8ToWide(utf8Text).c_str(), Utf8ToWide(ApplicationTitle()).c_str(), MB_OK);
 }

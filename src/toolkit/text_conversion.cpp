@@ -24,7 +24,6 @@ std::string FromWide(UINT codePage, const std::wstring& text) {
 
 }  // namespace
 
-std::wstring AnsiToWide(const std::string& text) { return ToWide(CP_ACP, text); }
 std::wstring Utf8ToWide(const std::string& text) { return ToWide(CP_UTF8, text); }
 std::string WideToAnsi(const std::wstring& text) { return FromWide(CP_ACP, text); }
 std::string WideToUtf8(const std::wstring& text) { return FromWide(CP_UTF8, text); }

@@ -4,9 +4,7 @@
 
 #include <string>
 
-// ANSI (system code page) text to UTF-16.
-std::wstring AnsiToWide(const std::string& text);
-// UTF-8 literal (our sources) to UTF-16.
+// UTF-8 (our sources' literals, and every path on Windows) to UTF-16.
 std::wstring Utf8ToWide(const std::string& text);
 // UTF-16 to the system code page; what it cannot hold becomes its default character.
 std::string WideToAnsi(const std::wstring& text);

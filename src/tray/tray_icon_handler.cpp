@@ -4,6 +4,7 @@
 
 #include "toolkit/handles.h"
 #include "toolkit/shared_utility_window.h"
+#include "toolkit/system_library.h"
 #include "tray/live_object_ids.h"
 #include "tray/tray_icon.h"
 
@@ -23,23 +24,33 @@ TLiveObjectIds<TTrayIcon, UINT>& Icons() {
   return icons;
 }
 
+// version.dll is bound here rather than imported: an import would be looked
+// for beside the program first, before any of our code runs.
 bool ComCtlIsAtLeast(WORD major, WORD minor) {
-  char path[MAX_PATH];
+  wchar_t path[MAX_PATH];
   DWORD length = 0;
   {
-    UniqueModule module(LoadLibraryA("comctl32.dll"));
+    UniqueModule module = LoadSystemLibrary("comctl32.dll");
     if (!module) return false;
-    length = GetModuleFileNameA(module.get(), path, MAX_PATH);
+    length = GetModuleFileNameW(module.get(), path, MAX_PATH);
   }
   if (length == 0 || length >= MAX_PATH) return false;
+  UniqueModule version = LoadSystemLibrary("version.dll");
+  decltype(&GetFileVersionInfoSizeW) infoSize = nullptr;
+  decltype(&GetFileVersionInfoW) infoOf = nullptr;
+  decltype(&VerQueryValueW) query = nullptr;
+  if (!BindFunction(version.get(), infoSize, "GetFileVersionInfoSizeW") ||
+      !BindFunction(version.get(), infoOf, "GetFileVersionInfoW") ||
+      !BindFunction(version.get(), query, "VerQueryValueW"))
+    return false;
   DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+  DWORD size = infoSize(path, &ignored);
   if (size == 0) return false;
   std::vector<char> info(size);
-  if (!GetFileVersionInfoA(path, 0, size, info.data())) return false;
+  if (!infoOf(path, 0, size, info.data())) return false;
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT fixedSize = 0;
-  if (!VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) || fixed == nullptr)
+  if (!query(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) || fixed == nullptr)
     return false;
   WORD haveMajor = HIWORD(fixed->dwFileVersionMS);
   WORD haveMinor = LOWORD(fixed->dwFileVersionMS);

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "toolkit/handles.h"
+#include "toolkit/system_library.h"
 #include "toolkit/text_conversion.h"
 #include "upload/net_proxy.h"
 #include "upload/net_socket.h"
@@ -58,29 +59,21 @@ TWinHttp winHttp{};
 TSettings settings;
 std::map<std::string, std::shared_ptr<TDetection>> detections;  // by scheme, host and port
 
-template <typename F>
-bool Bind(HMODULE module, F& slot, const char* name) {
-  FARPROC address = GetProcAddress(module, name);
-  slot = reinterpret_cast<F>(reinterpret_cast<void*>(address));
-  return address != nullptr;
-}
-
 std::string Narrow(LPWSTR text) { return text != nullptr ? WideToUtf8(text) : std::string(); }
 
 // Called under the lock. False when the system has no WinHTTP: direct then.
 bool LoadOnce() {
   if (loaded) return winHttp.Open != nullptr;
   loaded = true;
-  HMODULE module = LoadLibraryExW(L"winhttp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (module == nullptr) return false;
+  UniqueModule library = LoadSystemLibrary("winhttp.dll");
+  HMODULE module = library.get();
   TWinHttp found{};
-  if (!Bind(module, found.GetIEProxyConfigForCurrentUser, "WinHttpGetIEProxyConfigForCurrentUser") ||
-      !Bind(module, found.Open, "WinHttpOpen") || !Bind(module, found.SetTimeouts, "WinHttpSetTimeouts") ||
-      !Bind(module, found.GetProxyForUrl, "WinHttpGetProxyForUrl") ||
-      !Bind(module, found.CloseHandle, "WinHttpCloseHandle")) {
-    FreeLibrary(module);
+  if (!BindFunction(module, found.GetIEProxyConfigForCurrentUser, "WinHttpGetIEProxyConfigForCurrentUser") ||
+      !BindFunction(module, found.Open, "WinHttpOpen") ||
+      !BindFunction(module, found.SetTimeouts, "WinHttpSetTimeouts") ||
+      !BindFunction(module, found.GetProxyForUrl, "WinHttpGetProxyForUrl") ||
+      !BindFunction(module, found.CloseHandle, "WinHttpCloseHandle"))
     return false;
-  }
   WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
   if (found.GetIEProxyConfigForCurrentUser(&config)) {
     UniqueHandle<HGLOBAL, GlobalCloser> script(config.lpszAutoConfigUrl), proxy(config.lpszProxy),
@@ -90,7 +83,8 @@ bool LoadOnce() {
     settings.proxy = Narrow(config.lpszProxy);
     settings.bypass = Narrow(config.lpszProxyBypass);
   }
-  winHttp = found;  // loaded for the rest of the process
+  winHttp = found;
+  library.release();  // loaded for the rest of the process
   return true;
 }
 

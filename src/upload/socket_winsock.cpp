@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "toolkit/handles.h"
+#include "toolkit/system_library.h"
 #include "upload/net_exceptions.h"
 #include "upload/net_socket.h"
 #include "upload/socket_addresses.h"
@@ -39,14 +39,12 @@ WinsockFunctions ws{};
 
 template <typename F>
 void Bind(HMODULE library, F& slot, const char* name) {
-  FARPROC address = GetProcAddress(library, name);
-  if (address == nullptr)
+  if (!BindFunction(library, slot, name))
     throw ENetWinsockStubError(std::string("Error on call Winsock2 library function ") + name);
-  slot = reinterpret_cast<F>(reinterpret_cast<void*>(address));
 }
 
 void LoadAndStart() {
-  UniqueModule library(LoadLibraryA(kLibraryName));
+  UniqueModule library = LoadSystemLibrary(kLibraryName);
   if (!library)
     throw ENetWinsockStubError(std::string("Error on loading Winsock2 library (") + kLibraryName + ")");
   WinsockFunctions loaded{};

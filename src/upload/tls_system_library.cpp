@@ -3,7 +3,7 @@
 #include <mutex>
 #include <string>
 
-#include "toolkit/handles.h"
+#include "toolkit/system_library.h"
 #include "upload/tls_failures.h"
 
 namespace {
@@ -13,16 +13,14 @@ bool loaded = false;
 TTLSSystemLibrary library{};
 
 UniqueModule Load(const char* name) {
-  UniqueModule module(LoadLibraryA(name));
+  UniqueModule module = LoadSystemLibrary(name);
   if (!module) RaiseTLSFailure(TTLSFailure::kLibraryMissing, name);
   return module;
 }
 
 template <typename F>
 void Bind(HMODULE module, F& slot, const char* name) {
-  FARPROC address = GetProcAddress(module, name);
-  if (address == nullptr) RaiseTLSFailure(TTLSFailure::kLibraryMissing, name);
-  slot = reinterpret_cast<F>(reinterpret_cast<void*>(address));
+  if (!BindFunction(module, slot, name)) RaiseTLSFailure(TTLSFailure::kLibraryMissing, name);
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ TEST(ProgramResources, ManifestCarriesTheVersionAsksForCommonControls6AndNamesWi
            "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
            "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
            "PerMonitorV2",
+           "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
        })
     EXPECT_NE(manifest.find(entry), std::string::npos) << entry;
 }

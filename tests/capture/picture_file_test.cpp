@@ -73,7 +73,9 @@ TEST(PictureFile, TakenNamesAreDrawnAgainAndNoFileIsReplaced) {
 
 TEST(PictureFile, AFolderThatRefusesPassesThePictureOnAndAnEmptyPictureIsAnEmptyFile) {
   TempFolder dir("psl-picture");
-  const std::string missing = (dir / "missing") + "/", next = Folder(dir, "next");
+  // The next one lies deeper than MAX_PATH.
+  const std::string deep = (std::filesystem::path(std::string(200, 'n')) / std::string(99, 'x')).string();
+  const std::string missing = (dir / "missing") + "/", next = Folder(dir, deep);
   EXPECT_EQ(WriteNewPictureFile(Bytes(0), {missing, next}, [] { return std::string("5.jpg"); }),
             next + "5.jpg");
   EXPECT_TRUE(std::filesystem::exists(next + "5.jpg"));

@@ -80,11 +80,11 @@ driver release 500 400
 sleep 1
 check "stray release leaves the overlay shown" driver wait-shown TForm3 1
 check "stray release writes nothing" test -z "$(pictures)"
-# No key cancels a capture.
-driver keys 0x1B 0x0D 0x20
+# No key but Esc (the upload test's) cancels a capture.
+driver keys 0x0D 0x20
 sleep 0.5
 check "keys leave the overlay shown" driver wait-shown TForm3 1
-driver drag 300 200 300 200 >/dev/null  # press and release in place: an empty picture, overlay gone
+driver drag 300 200 300 200 >/dev/null  # press and release in place: no picture, overlay gone
 driver wait-hidden TForm3 10
 
 capture "down right" 300 200 557 391 300 200 257 191
@@ -95,14 +95,14 @@ capture "up right" 420 480 700 250 420 250 280 230
 capture "right button" 610 330 880 520 610 330 270 190 right
 capture "middle button" 880 520 610 330 610 330 270 190 middle
 
-# Zero width: an empty file, and the overlay goes as after any grab.
+# Zero width: no file, and the overlay goes as after any grab.
 touch "$cwd/.mark"
 sleep 1.1
 show_overlay
 driver drag 400 200 400 500
 check "zero width: overlay hidden" driver wait-hidden TForm3 10
 f=$(pictures)
-check "zero width: one empty file" bash -c "[ \$(echo '$f' | grep -c .) = 1 ] && [ ! -s '$cwd/$f' ]"
+check "zero width: no file" test -z "$f"
 
 # A frame half drawn, kept for a look.
 show_overlay

@@ -140,8 +140,8 @@ int Usage() {
       "move X1 Y1 X2 Y2 |\n"
       "       release X Y [BUTTON] | message-box EXE SECONDS | box-ok EXE | post EXE CLASS MSG WPARAM "
       "LPARAM |\n"
-      "       hold-clipboard SECONDS | set-clipboard TEXT | foreign-form1 SECONDS | texts EXE |\n"
-      "       store-credential HOST USER PASSWORD\n",
+      "       hold-clipboard SECONDS | set-clipboard TEXT | hold-hotkey SECONDS | foreign-form1 SECONDS |\n"
+      "       texts EXE | store-credential HOST USER PASSWORD\n",
       stderr);
   return 2;
 }
@@ -417,6 +417,13 @@ int main(int argc, char** argv) {
     if (!block || !clipboard || !EmptyClipboard()) return 1;
     std::memcpy(ScopedGlobalLock(block.get()).get(), argv[2], std::strlen(argv[2]));
     return SetClipboardData(CF_TEXT, block.release()) != nullptr ? 0 : 1;
+  }
+  if (cmd == "hold-hotkey" && argc == 3) {  // Alt+S, as another program takes it; "held" once it is
+    if (!RegisterHotKey(nullptr, 1, MOD_ALT, 'S')) return 1;
+    std::puts("held");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(std::atof(argv[2]) * 1000));
+    return 0;
   }
   if (cmd == "clipboard") {
     ScopedClipboard clipboard(nullptr);

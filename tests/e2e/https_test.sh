@@ -8,6 +8,7 @@
 # boundary, made from the clock, aside); the download address offered at
 # start-up is an https one as well. A start-up against a certificate
 # the system does not trust shows the server-unavailable message and ends.
+# Wine is told to prefer libraries beside the program: none planted there may load.
 source "$(dirname "$0")/lib.sh"
 if [ -z "${PSL_WINE_NETNS:-}" ]; then
   echo "note: no mount namespace of this run's own, so the test authority cannot be trusted; nothing tried"
@@ -46,12 +47,13 @@ check "pattern window shown" driver wait-shown PslPatternWindow 30
 app="$work/app/PondixScreenLoader.exe"
 mkdir -p "$work/app"
 cp "$build/https/PondixScreenLoader.exe" "$app"
+for name in secur32 crypt32 ws2_32 comctl32 dwmapi; do cp "$build/tests/e2e/planted_library.dll" "$work/app/$name.dll"; done
 printf 'tls user\r\n' >"$work/app/config.pl"
 # A newer version at the service: the download address opened is an https one too.
 printf '1.0\r\n' >"$work/app/ver"
 printf '2.0' >"$storage/ver.txt"
 record_browser "$work/browser.log"
-(cd "$work/cwd" && exec wine "$app") &
+(cd "$work/cwd" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;secur32,crypt32,ws2_32,comctl32,dwmapi=n,b" exec wine "$app") &
 program_job=$!
 box() { [ "$(driver message-box pondixscreenloader.exe 20)" = "$title"$'\n'"$1" ]; }
 check "the version asked over HTTPS: the request to update" box "Обновите версию!Сейчас программа откроет браузер."
@@ -75,6 +77,7 @@ stored="$storage/${link##*/}"
 check "the service stored the picture" test -s "$stored"
 check "the link serves it over HTTPS" cmp -s <(curl -s --cacert "$work/ca/ca.pem" "$link") "$stored"
 check "the picture file is gone from the current directory" test -z "$(ls "$work/cwd")"
+check "no library beside the program was loaded" test -z "$(ls "$work/app" | grep loaded)"
 driver close TForm1 >/dev/null
 wait "$program_job"
 

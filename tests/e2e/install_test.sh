@@ -8,6 +8,8 @@
 # Both keep to their own: no folder of someone else's files is written to, no
 # file of the user's is removed, no window of another program is asked to
 # close, and a copy of ours that will not end stops the setup in about 10 s.
+# The user's profile folder is named in Cyrillic, which the ANSI code page
+# (1252 here) cannot spell.
 source "$(dirname "$0")/lib.sh"
 # The messages read here are the English ones (install_language_test.sh has both).
 export LC_ALL=en_US.UTF-8
@@ -23,14 +25,17 @@ check "installer built" bash "$top/scripts/make-installer.sh" "$WINEARCH" "$buil
 start_service "$storage"
 
 windows_var() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
-folder_win="$(windows_var LOCALAPPDATA)\\Programs\\Pondix Shot"
+local_app_data='C:\users\Иван Петров\AppData\Local'
+wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' /v 'Local AppData' /d "$local_app_data" /f >/dev/null 2>&1
+folder_win="$local_app_data\\Programs\\Pondix Shot"
 folder=$(winepath -u "$folder_win" 2>/dev/null)
 shortcut=$(winepath -u "$(windows_var APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\$tip.lnk" 2>/dev/null)
-entry() { wine reg query "$uninstall_key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z]* *//p"; }
+# reg query prints in the console's code page: 866, that of ru_RU, has Cyrillic.
+entry() { LC_ALL=ru_RU.UTF-8 wine reg query "$uninstall_key" /v "$1" 2>/dev/null | iconv -f CP866 | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z]* *//p"; }
 uninstall_entry_gone() { ! wine reg query "$uninstall_key" >/dev/null 2>&1; }
 # What a folder holds: every name, and every file's bytes.
 folder_state() { (cd "$1" && find . | sort && find . -type f -print0 | sort -z | xargs -0 -r sha256sum); }
-autostart_value() { wine reg query "$run_key" /v PondixScreenLoader 2>/dev/null | tr -d '\r' | sed -n 's/^ *PondixScreenLoader *REG_SZ *//p'; }
+autostart_value() { LC_ALL=ru_RU.UTF-8 wine reg query "$run_key" /v PondixScreenLoader 2>/dev/null | iconv -f CP866 | tr -d '\r' | sed -n 's/^ *PondixScreenLoader *REG_SZ *//p'; }
 
 # The user's pictures with a settings file and another program's uninstaller,
 # and another product's folder with names like ours only: the installer

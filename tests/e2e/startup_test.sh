@@ -178,4 +178,15 @@ driver keys $VK_ESCAPE
 stop_program
 [ "$readonly_mount" = 1 ] && umount "$app"
 rm -f "$ver"
+
+# Another program took Alt+S before the start: a balloon says so; the menu still works.
+wine "$build/tests/e2e/psl_driver.exe" hold-hotkey 60 >"$work/hotkey.log" 2>/dev/null &
+wait_until 10 grep -q held "$work/hotkey.log" && start_program
+taken_told() { driver tips | grep -qxF "Alt+S уже использует другая программа. Скриншот по-прежнему можно сделать из меню значка: первый пункт, «Сделать скриншот»."; }
+check "Alt+S held elsewhere: the balloon says so" wait_until 30 taken_told
+driver click $icon_x $icon_y right && wait_until 5 driver visible '#32768' && driver keys $VK_DOWN $VK_RETURN
+driver wait-shown TForm3 10 && driver drag 300 200 500 350
+link_given() { driver clipboard | grep -qE "^http://$PSL_TEST_SERVICE_HOST/pic/[^ ]+\.jpg$"; }
+check "Alt+S held elsewhere: the menu's first item gives a link" wait_until 15 link_given
+stop_program
 finish

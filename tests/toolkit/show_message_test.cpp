@@ -106,7 +106,7 @@ TEST_F(ShowMessageTest, TitleNoIconOneDefaultOkCentredAndClosedByEnter) {
   int ticks = 0;
   Seen seen = ShowAndPress("Обновите версию!Сейчас программа откроет браузер.", VK_RETURN, ticks);
   ASSERT_TRUE(seen.found);
-  EXPECT_EQ(seen.caption, AnsiToWide(ApplicationTitle()));
+  EXPECT_EQ(seen.caption, Utf8ToWide(ApplicationTitle()));
   EXPECT_EQ(seen.text, L"Обновите версию!Сейчас программа откроет браузер.");
   EXPECT_EQ(seen.icons, 0);
   EXPECT_EQ(seen.buttons, 1);

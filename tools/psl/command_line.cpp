@@ -18,8 +18,6 @@ Args CommandLineArgs(int, char**) {
   return args;
 }
 
-std::string FileNameArg(const std::string& arg) { return WideToAnsi(Utf8ToWide(arg)); }
-
 void SetBinary(std::FILE* stream) {
   std::fflush(stream);
   _setmode(_fileno(stream), _O_BINARY);
@@ -28,8 +26,6 @@ void SetBinary(std::FILE* stream) {
 #else
 
 Args CommandLineArgs(int argc, char** argv) { return Args(argv + (argc > 0 ? 1 : 0), argv + argc); }
-
-std::string FileNameArg(const std::string& arg) { return arg; }
 
 void SetBinary(std::FILE*) {}
 

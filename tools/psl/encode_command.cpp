@@ -13,7 +13,7 @@ namespace {
 constexpr char kStandardStream[] = "-";
 
 TBitmap ReadPicture(const std::string& arg) {
-  if (arg != kStandardStream) return ReadImageFile(FileNameArg(arg));
+  if (arg != kStandardStream) return ReadImageFile(arg);
   SetBinary(stdin);
   std::vector<std::uint8_t> bytes;
   std::uint8_t buffer[65536];
@@ -27,7 +27,7 @@ void WritePicture(TJPEGImage& jpeg, const std::string& arg) {
   if (arg != kStandardStream) {
     // As the capture encodes, but straight into the file: a large picture's
     // encoded bytes are never all in memory.
-    jpeg.WriteStreamed(FileNameArg(arg));
+    jpeg.WriteStreamed(arg);
     return;
   }
   jpeg.Encode();

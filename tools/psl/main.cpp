@@ -8,6 +8,9 @@
 #include "command_line.h"
 #include "commands.h"
 #include "toolkit/exceptions.h"
+#ifdef _WIN32
+#include "toolkit/system_library.h"
+#endif
 
 namespace {
 
@@ -44,6 +47,9 @@ int ReportFailure(const std::string& subject, const Exception& e) {
 }
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  LoadLibrariesFromSystemFolderOnly();
+#endif
   Args args = CommandLineArgs(argc, argv);
   if (args.empty()) return UsageError("no command given");
   std::string command = args.front();

@@ -114,7 +114,7 @@ int RunUploadCommand(const Args& args) {
   std::string login = options.login;
   if (!options.loginFile.empty()) {
     try {
-      login = LoginFromFile(FileNameArg(options.loginFile));
+      login = LoginFromFile(options.loginFile);
     } catch (const Exception& e) {
       return ReportFailure(options.loginFile, e);
     }
@@ -122,13 +122,12 @@ int RunUploadCommand(const Args& args) {
   const std::string& file = options.positional[0];
   try {
     // The file first, so that a missing one is told as such, not as the host's.
-    TFileStream::OpenRead(FileNameArg(file));
+    TFileStream::OpenRead(file);
   } catch (const Exception& e) {
     return ReportFailure(file, e);
   }
   try {
-    TUploadOutcome outcome =
-        PostPicture(options.site.Url(kUploadPath), login, FileNameArg(file), options.proxies);
+    TUploadOutcome outcome = PostPicture(options.site.Url(kUploadPath), login, file, options.proxies);
     if (outcome.Kind != TUploadOutcome::TKind::Linked) {
       WriteBytes(stderr, outcome.Text);
       return kExitRefused;
