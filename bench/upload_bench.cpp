@@ -29,7 +29,7 @@
 #include <thread>
 #include <vector>
 
-#include "upload/net_multipart.h"
+#include "upload/multipart.h"
 
 namespace fs = std::filesystem;
 

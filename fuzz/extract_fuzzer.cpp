@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "upload/text_utils.h"
+#include "upload/extraction.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <string>
 
-#include "upload/net_exceptions.h"
+#include "upload/socket/exceptions.h"
 #include "support/memory_byte_source.h"
-#include "upload/net_http_reply.h"
+#include "upload/http/reply.h"
 
 namespace {
 

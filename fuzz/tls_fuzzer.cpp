@@ -11,9 +11,9 @@
 #include <cstring>
 #include <memory>
 
-#include "upload/net_exceptions.h"
-#include "upload/net_tls_stream.h"
-#include "upload/tls_failures.h"
+#include "upload/socket/exceptions.h"
+#include "upload/tls/tls_stream.h"
+#include "upload/tls/failures.h"
 
 namespace {
 

@@ -1,16 +1,66 @@
 #include "app/main_form.h"
 
 #include <algorithm>
+#include <memory>
 
-#include "app/autostart.h"
+#include <shellapi.h>
+
+#include "app/autostart_and_login.h"
 #include "app/clipboard.h"
-#include "app/page_commands.h"
-#include "app/startup_steps.h"
 #include "app/status_notifier.h"
-#include "app/status_rules.h"
 #include "app/upload_start.h"
+#include "app/version_check.h"
 #include "capture/overlay_form.h"
-#include "upload/service_exchanges.h"
+#include "toolkit/application.h"
+#include "toolkit/executable_path.h"
+#include "toolkit/message_box.h"
+#include "toolkit/message_wait.h"
+#include "toolkit/text.h"
+#include "upload/upload_exchange.h"
+
+namespace {
+
+// Nothing is reported when no browser takes the address.
+void OpenInBrowser(const std::string& address) {
+  ShellExecuteW(Application != nullptr ? Application->Handle() : nullptr, L"open",
+                Utf8ToWide(address).c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+// The start-up's first step: compares the service's version with the file
+// "ver", asking again for about a minute while the service cannot be reached,
+// with the program responsive; false when the program must end: the service
+// stayed out of reach, or the user chose to end it meanwhile.
+bool CheckVersion(TStringList& versionList, const TServiceSite& site) {
+  TVersionCheckUi ui;
+  ui.ShowMessage = ShowMessage;
+  ui.OpenDownload = [download = site.Service(kDownloadPath)] { OpenInBrowser(download); };
+  ui.Terminate = [] { Application->Terminate(); };
+  ui.Ending = [] { return Application->TerminateRequested(); };
+  // A lookup or a connect can block for seconds: the request runs on a thread
+  // of its own, so the tray menu and its exit command answer meanwhile.
+  ui.RunRequest = [](std::function<TVersionReply()> request) -> std::optional<TVersionReply> {
+    // Shared with the request's thread, which an ending program leaves behind.
+    auto reply = std::make_shared<TVersionReply>();
+    if (!RunHandlingMessages([request = std::move(request), reply] { *reply = request(); }))
+      return std::nullopt;
+    return *reply;
+  };
+  ui.Pause = [](std::chrono::milliseconds pause) {
+    return WaitHandlingMessages(nullptr, static_cast<DWORD>(pause.count())) != TMessageWaitEnd::Ending;
+  };
+  ui.Now = [] { return std::chrono::steady_clock::now(); };
+  TVersionCheckSettings settings;
+  settings.VersionUrl = site.Service(kVersionTextPath);
+  settings.VerPath = FileBesideExecutable("ver");
+  return RunVersionCheck(settings, versionList, ui);
+}
+
+// The login text from "config.pl".
+void LoadLogin(TStringList& configList, TSharedFields& shared) {
+  LoadLoginFrom(FileBesideExecutable("config.pl"), configList, shared);
+}
+
+}  // namespace
 
 TForm1* Form1 = nullptr;
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/shared_fields.h"
-#include "app/status_rules.h"
+#include "app/status_notifier.h"
 #include "app/waiting_folder.h"
 #include "tray/balloon_kind.h"
 #include "upload/upload_exchange.h"

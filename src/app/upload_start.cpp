@@ -4,7 +4,7 @@
 
 #include "app/clipboard.h"
 #include "app/upload_outcome.h"
-#include "upload/service_exchanges.h"
+#include "upload/upload_exchange.h"
 #include "upload/upload_worker.h"
 
 namespace {

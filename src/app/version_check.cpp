@@ -2,7 +2,7 @@
 
 #include "app/version_retry.h"
 #include "toolkit/file_stream.h"
-#include "toolkit/trim.h"
+#include "toolkit/text.h"
 
 const char* const kServerUnavailableText =
     "Сервер программы не доступен, попробуйте не много позже или проверьте соединение с интернетом";

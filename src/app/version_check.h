@@ -9,8 +9,8 @@
 #include <string>
 
 #include "toolkit/string_list.h"
-#include "upload/net_http.h"
-#include "upload/service_exchanges.h"
+#include "upload/http/http_client.h"
+#include "upload/upload_exchange.h"
 
 // The new program, offered when the service's version differs.
 inline constexpr char kDownloadPath[] = "/PondixScreenLoader.exe";

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <optional>
 
-#include "upload/net_exceptions.h"
-#include "upload/net_http.h"
+#include "upload/socket/exceptions.h"
+#include "upload/http/http_client.h"
 
 // True for a failure before the service said anything: no address for its
 // name, no route, a connect refused or timed out, a connection reset or

@@ -6,7 +6,7 @@
 #include <shlobj.h>
 
 #include "toolkit/folder_files.h"
-#include "toolkit/text_conversion.h"
+#include "toolkit/text.h"
 
 namespace {
 

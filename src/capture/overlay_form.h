@@ -13,7 +13,7 @@
 #include <windows.h>
 
 #include "toolkit/form.h"
-#include "toolkit/label.h"
+#include "toolkit/canvas.h"
 
 class TForm3 : public TForm {
  public:

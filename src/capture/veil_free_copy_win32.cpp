@@ -2,7 +2,7 @@
 
 #include <dwmapi.h>
 
-#include "capture/bitmap_from_screen_win32.h"
+#include "capture/bitmap.h"
 #include "toolkit/handles.h"
 #include "toolkit/system_library.h"
 

@@ -2,10 +2,10 @@
 
 #include <objbase.h>
 
-#include "toolkit/error_box.h"
+#include "toolkit/message_box.h"
 #include "toolkit/exceptions.h"
 #include "toolkit/form.h"
-#include "toolkit/text_conversion.h"
+#include "toolkit/text.h"
 #include "toolkit/window_trampoline.h"
 
 TApplication* Application = nullptr;

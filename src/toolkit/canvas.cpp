@@ -1,5 +1,7 @@
 #include "toolkit/canvas.h"
 
+#include "toolkit/text.h"
+
 TCanvas::TCanvas(HDC dc)
     : dc_(dc),
       brush_(static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))),
@@ -40,4 +42,16 @@ void TCanvas::TextAt(int x, int y, const std::wstring& text, HFONT font, COLORRE
   ::TextOutW(dc_, x, y, text.c_str(), static_cast<int>(text.size()));
   SetTextColor(dc_, oldColor);
   SetBkMode(dc_, oldMode);
+}
+
+TLabel::TLabel(std::string caption, int left, int top, const wchar_t* fontName, int fontHeight)
+    : caption_(std::move(caption)), wideCaption_(Utf8ToWide(caption_)), left_(left), top_(top) {
+  // A negative height asks for the character height rather than the cell height.
+  font_.reset(CreateFontW(-fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_DONTCARE, fontName));
+}
+
+void TLabel::Paint(TCanvas& canvas) const {
+  canvas.TextAt(left_, top_, wideCaption_, Font(), GetSysColor(COLOR_WINDOWTEXT));
 }

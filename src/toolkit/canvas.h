@@ -1,6 +1,7 @@
 #pragma once
 // A drawing surface over a device context that someone else owns: brush and
-// pen colours, and the few operations the forms draw with.
+// pen colours, and the few operations the forms draw with; and a text label
+// without a window or a background of its own, painted on one.
 
 #include <string>
 
@@ -36,4 +37,25 @@ class TCanvas {
   HBRUSH brush_;  // either brushObject_ or a system brush
   UniqueGdiObject brushObject_;
   UniqueGdiObject pen_;
+};
+
+// A text label: its caption is painted over its parent's client area.
+class TLabel {
+ public:
+  // `caption` is UTF-8; `fontHeight` is the character height in pixels.
+  TLabel(std::string caption, int left, int top, const wchar_t* fontName, int fontHeight);
+
+  const std::string& Caption() const { return caption_; }
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  HFONT Font() const { return static_cast<HFONT>(font_.get()); }
+
+  // In the system's window-text colour, over whatever is there.
+  void Paint(TCanvas& canvas) const;
+
+ private:
+  std::string caption_;
+  std::wstring wideCaption_;
+  int left_, top_;
+  UniqueGdiObject font_;
 };

@@ -18,7 +18,16 @@ class Exception : public std::exception {
 
 // "ClassName: message" on one line, as a console shows a failure: a line
 // break inside the message (socket errors carry one) becomes a space.
-std::string DescribeException(const Exception& e);
+inline std::string DescribeException(const Exception& e) {
+  std::string text = std::string(e.ClassName()) + ": ";
+  const std::string& raw = e.Message();
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    bool lineBreak = raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n';
+    text += lineBreak ? ' ' : raw[i];
+    if (lineBreak) ++i;
+  }
+  return text;
+}
 
 #define PSL_DECLARE_EXCEPTION(Name, Base)                             \
   class Name : public Base {                                          \

@@ -18,7 +18,7 @@ std::string OpenErrorMessage(const std::string& fileName, int code) {
 #include <windows.h>
 
 #include "toolkit/handles.h"
-#include "toolkit/text_conversion.h"
+#include "toolkit/text.h"
 
 namespace {
 HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }

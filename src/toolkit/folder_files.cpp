@@ -14,7 +14,7 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
 #include <windows.h>
 
 #include "toolkit/handles.h"
-#include "toolkit/text_conversion.h"
+#include "toolkit/text.h"
 
 namespace {
 struct FindCloser {

@@ -1,6 +1,6 @@
 #include "toolkit/popup_menu.h"
 
-#include "toolkit/text_conversion.h"
+#include "toolkit/text.h"
 #include "toolkit/handles.h"
 
 TMenuItem* TMenuItem::Add(std::unique_ptr<TMenuItem> item) {

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "toolkit/error_box.h"
+#include "toolkit/message_box.h"
 
 // The object kept in the window's user data, or none.
 template <typename Object>

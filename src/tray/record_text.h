@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "toolkit/text_conversion.h"
+#include "toolkit/text.h"
 
 template <size_t N>
 void CopyCut(WCHAR (&field)[N], const std::string& text, size_t maxChars) {

@@ -1,8 +1,8 @@
 #include "upload/upload_exchange.h"
 
-#include "upload/net_http.h"
-#include "upload/net_post_form.h"
-#include "upload/text_utils.h"
+#include "upload/http/http_client.h"
+#include "upload/multipart.h"
+#include "upload/extraction.h"
 
 TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login, const std::string& path,
                            const TNetProxyChoice& proxies) {

@@ -1,6 +1,6 @@
 // The autostart value against the real registry of the test's own prefix.
 
-#include "app/autostart.h"
+#include "app/autostart_and_login.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

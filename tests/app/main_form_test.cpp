@@ -5,11 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/local_files.h"
-#include "app/main_form.h"
 #include "toolkit/executable_path.h"
+#include "app/main_form.h"
 #include "tray/tray_icon_handler.h"
-#include "upload/scripted_peer.h"
+#include "support/scripted_peer.h"
 
 namespace {
 

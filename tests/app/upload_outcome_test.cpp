@@ -15,9 +15,9 @@
 #include "app/resend_schedule.h"
 #include "app/upload_outcome.h"
 #include "toolkit/folder_files.h"
-#include "upload/scripted_peer.h"
+#include "support/scripted_peer.h"
 #include "support/temp_folder.h"
-#include "upload/net_exceptions.h"
+#include "upload/socket/exceptions.h"
 
 namespace {
 

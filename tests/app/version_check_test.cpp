@@ -15,7 +15,7 @@
 
 #include "support/temp_folder.h"
 #include "toolkit/exceptions.h"
-#include "upload/scripted_peer.h"
+#include "support/scripted_peer.h"
 
 namespace {
 

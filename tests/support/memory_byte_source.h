@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "upload/net_byte_source.h"
+#include "upload/socket/connection.h"
 
 class TMemoryByteSource : public TNetByteSource {
  public:

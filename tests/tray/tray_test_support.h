@@ -10,7 +10,7 @@
 
 #include "support/message_pump.h"
 #include "toolkit/application.h"
-#include "toolkit/text_conversion.h"
+#include "toolkit/text.h"
 #include "tray/tray_icon.h"
 #include "tray/tray_icon_handler.h"
 

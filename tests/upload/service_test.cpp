@@ -13,10 +13,10 @@
 #include <random>
 #include <sstream>
 
-#include "scripted_peer.h"
+#include "support/scripted_peer.h"
 #include "build_config.h"
-#include "upload/net_http.h"
-#include "upload/net_post_form.h"
+#include "upload/http/http_client.h"
+#include "upload/multipart.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 #include <shellapi.h>
 
 #include "toolkit/handles.h"
-#include "toolkit/text_conversion.h"
+#include "toolkit/text.h"
 
 Args CommandLineArgs(int, char**) {
   int count = 0;

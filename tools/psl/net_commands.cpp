@@ -10,10 +10,9 @@
 #include "toolkit/exceptions.h"
 #include "toolkit/file_stream.h"
 #include "toolkit/string_list.h"
-#include "upload/net_http.h"
-#include "upload/net_proxy.h"
-#include "upload/net_site.h"
-#include "upload/service_exchanges.h"
+#include "upload/http/http_client.h"
+#include "upload/http/proxy.h"
+#include "upload/http/addresses.h"
 #include "upload/upload_exchange.h"
 
 namespace {

@@ -1,7 +1,0 @@
-#include "app/local_files.h"
-
-#include "toolkit/executable_path.h"
-
-std::string FileBesideExecutable(const std::string& name) {
-  return FileBesideExecutablePath(ExecutablePath(), name);
-}
