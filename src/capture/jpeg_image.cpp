@@ -216,8 +216,7 @@ void TJPEGImage::WriteToFile(const std::string& fileName) {
     std::size_t written = file.Write(data_.data(), data_.size());
     if (written != data_.size()) {
       int code = LastOSErrorCode();
-      throw EWriteError("Cannot write file \"" + ExpandFileName(fileName) + "\": " + std::to_string(written) +
-                        " of " + std::to_string(data_.size()) + " bytes written. " + SysErrorMessage(code));
+      throw EWriteError(ShortWriteMessage(fileName, written, data_.size(), code));
     }
   });
 }

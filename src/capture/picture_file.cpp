@@ -26,9 +26,7 @@ std::string WriteIntoFolder(const TEncodedBytes& bytes, const std::string& folde
     int writeCode = LastOSErrorCode();
     file.reset();
     DeleteFileByName(path);  // a cut picture is worth nothing, and the name is ours
-    throw EWriteError("Cannot write file \"" + ExpandFileName(path) + "\": " + std::to_string(written) +
-                      " of " + std::to_string(bytes.size()) + " bytes written. " +
-                      SysErrorMessage(writeCode));
+    throw EWriteError(ShortWriteMessage(path, written, bytes.size(), writeCode));
   }
   return ExpandFileName(path);
 }

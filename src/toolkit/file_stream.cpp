@@ -6,6 +6,11 @@ std::string CreateErrorMessage(const std::string& fileName, int code) {
   return "Cannot create file \"" + ExpandFileName(fileName) + "\". " + SysErrorMessage(code);
 }
 
+std::string ShortWriteMessage(const std::string& fileName, std::size_t written, std::size_t size, int code) {
+  return "Cannot write file \"" + ExpandFileName(fileName) + "\": " + std::to_string(written) + " of " +
+         std::to_string(size) + " bytes written. " + SysErrorMessage(code);
+}
+
 namespace {
 
 std::string OpenErrorMessage(const std::string& fileName, int code) {

@@ -49,6 +49,9 @@ int LastOSErrorCode();
 bool IsNameTakenError(int code);
 // "Cannot create file "FULL PATH". SYSTEM TEXT", as EFCreateError carries it.
 std::string CreateErrorMessage(const std::string& fileName, int code);
+// "Cannot write file "FULL PATH": N of M bytes written. SYSTEM TEXT", as
+// EWriteError carries it when a file took fewer bytes than it was given.
+std::string ShortWriteMessage(const std::string& fileName, std::size_t written, std::size_t size, int code);
 // Whether a file, not a directory, of that name exists.
 bool FileExists(const std::string& fileName);
 // Removes a file; false when it could not be removed.

@@ -1,16 +1,8 @@
 #include "upload/tls/schannel_library.h"
 
-#include <cstdio>
-
 #include "upload/tls/failures.h"
 
 namespace {
-
-std::string Hex(DWORD code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
-  return text;
-}
 
 // The chain's own verdict. Wine's policy passes a chain that stops short of
 // any root, or whose issuer is no authority, so every bit is read here rather
@@ -27,7 +19,7 @@ void CheckChainStatus(DWORD status) {
   if (status & CERT_TRUST_INVALID_BASIC_CONSTRAINTS)
     RaiseTLSFailure(TTLSFailure::kBadCertificate, kNoAuthority);
   DWORD rest = status & ~(CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION);
-  if (rest != 0) RaiseTLSFailure(TTLSFailure::kBadCertificate, Hex(rest));
+  if (rest != 0) RaiseTLSFailure(TTLSFailure::kBadCertificate, HexCode(rest));
 }
 
 TTLSFailure PolicyFailure(DWORD error) {
@@ -66,7 +58,7 @@ UniqueCertChain ChainOf(PCCERT_CONTEXT certificate, DWORD flags, DWORD lookupLim
   // The certificates the server sent come along in its context's store.
   if (!TLSSystemLibrary().GetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore,
                                               &chainPara, flags, nullptr, &found))
-    RaiseTLSFailure(TTLSFailure::kBadCertificate, "no chain, " + Hex(GetLastError()));
+    RaiseTLSFailure(TTLSFailure::kBadCertificate, "no chain, " + HexCode(GetLastError()));
   return UniqueCertChain(found);
 }
 
@@ -85,7 +77,7 @@ DWORD PolicyVerdict(PCCERT_CHAIN_CONTEXT chain, const std::wstring& host) {
   CERT_CHAIN_POLICY_STATUS status{};
   status.cbSize = sizeof status;
   if (!TLSSystemLibrary().VerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policyPara, &status))
-    RaiseTLSFailure(TTLSFailure::kBadCertificate, "no policy verdict, " + Hex(GetLastError()));
+    RaiseTLSFailure(TTLSFailure::kBadCertificate, "no policy verdict, " + HexCode(GetLastError()));
   return status.dwError;
 }
 
@@ -107,5 +99,5 @@ void CheckServerCertificate(PCCERT_CONTEXT certificate, const std::wstring& host
   }
   if (error == 0) return;
   TTLSFailure failure = PolicyFailure(error);
-  RaiseTLSFailure(failure, failure == TTLSFailure::kBadCertificate ? Hex(error) : "");
+  RaiseTLSFailure(failure, failure == TTLSFailure::kBadCertificate ? HexCode(error) : "");
 }

@@ -1,5 +1,7 @@
 #include "upload/tls/failures.h"
 
+#include <cstdio>
+
 #include "upload/socket/exceptions.h"
 
 namespace {
@@ -87,4 +89,10 @@ bool JudgeServerFirstBytes(const unsigned char* bytes, std::size_t size, TTLSFai
     }
   }
   return false;
+}
+
+std::string HexCode(unsigned long code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", code);
+  return text;
 }

@@ -31,6 +31,8 @@ inline constexpr char kNoAuthority[] = "issuer is no authority";
 // The message of an ENetTLSError; detail, when given, goes in brackets before the full stop.
 std::string TLSFailureText(TTLSFailure failure, const std::string& detail = "");
 [[noreturn]] void RaiseTLSFailure(TTLSFailure failure, const std::string& detail = "");
+// A system's status or error code as a detail names it: "0x80090304".
+std::string HexCode(unsigned long code);
 
 // The server's first bytes of a handshake that failed, as far as they tell
 // why: no TLS at all, an alert in answer to our hello, or a hello for a version

@@ -9,7 +9,6 @@
 #include <schannel.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -37,12 +36,6 @@ constexpr std::size_t kRecordsPerSend = 4;
 // so a few suffice; more means Schannel is going round in a circle.
 constexpr int kMaxStepsWithoutRead = 8;
 
-std::string Hex(SECURITY_STATUS status) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(status));
-  return text;
-}
-
 [[noreturn]] void RaiseStatus(SECURITY_STATUS status, TTLSFailure otherwise) {
   switch (status) {
     case SEC_E_UNTRUSTED_ROOT:
@@ -64,7 +57,7 @@ std::string Hex(SECURITY_STATUS status) {
     case SEC_E_OUT_OF_SEQUENCE:
       RaiseTLSFailure(TTLSFailure::kBrokenRecord);
     default:
-      RaiseTLSFailure(otherwise, Hex(status));
+      RaiseTLSFailure(otherwise, HexCode(status));
   }
 }
 
@@ -153,7 +146,7 @@ class TSchannelEngine final : public TTLSEngine {
     older.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
     older.dwFlags = kCredentialFlags;
     SECURITY_STATUS status = Acquire(&older);
-    if (status != SEC_E_OK) RaiseTLSFailure(TTLSFailure::kLibraryMissing, "credentials " + Hex(status));
+    if (status != SEC_E_OK) RaiseTLSFailure(TTLSFailure::kLibraryMissing, "credentials " + HexCode(status));
   }
 
   SECURITY_STATUS Acquire(void* schannelCredentials) {
