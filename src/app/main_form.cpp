@@ -141,6 +141,7 @@ void TForm1::CreateMenu() {
 }
 
 void TForm1::CreateParams(TCreateParams& params) {
+  params.WindowClassName = "TForm1";
   params.Caption = "Form1";
   params.X = 545;
   params.Y = 141;

@@ -46,6 +46,7 @@ TForm3::TForm3(TComponent* owner)
 }
 
 void TForm3::CreateParams(TCreateParams& params) {
+  params.WindowClassName = "TForm3";
   params.Caption = "Form3";
   params.Style = WS_POPUP | WS_CLIPSIBLINGS;
   params.X = 0;

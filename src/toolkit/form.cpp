@@ -1,21 +1,7 @@
 #include "toolkit/form.h"
 
-#include <typeinfo>
-
 #include "toolkit/application.h"
 #include "toolkit/window_trampoline.h"
-
-namespace {
-
-std::string WindowClassName(const TForm& form) {
-  // Class per form type, as the toolkit names them ("TForm1"); the mangled
-  // name is stable for one build, which is all a window class needs.
-  std::string name = typeid(form).name();
-  size_t t = name.find('T');
-  return t == std::string::npos ? "TForm" : name.substr(t);
-}
-
-}  // namespace
 
 TForm::TForm(TComponent* owner) : TComponent(owner) {}
 
@@ -32,7 +18,7 @@ HWND TForm::Handle() {
   TCreateParams params;
   CreateParams(params);
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  std::string className = WindowClassName(*this);
+  const std::string& className = params.WindowClassName;
   WNDCLASSA cls{};
   if (!GetClassInfoA(instance, className.c_str(), &cls)) {
     cls.style = CS_DBLCLKS;

@@ -14,6 +14,9 @@ enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 struct TCreateParams {
+  // The window class, which tests and other programs find the window by: the
+  // form's own class name ("TForm1"), set where the form is defined.
+  std::string WindowClassName = "TForm";
   std::string Caption;
   DWORD Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   DWORD ExStyle = 0;
