@@ -50,7 +50,7 @@ bool CheckVersion(TStringList& versionList, const TServiceSite& site) {
   };
   ui.Now = [] { return std::chrono::steady_clock::now(); };
   TVersionCheckSettings settings;
-  settings.VersionUrl = site.Service(kVersionTextPath);
+  settings.VersionAddress = site.ServiceAddress(kVersionTextPath);
   settings.VerPath = FileBesideExecutable("ver");
   return RunVersionCheck(settings, versionList, ui);
 }
@@ -238,7 +238,7 @@ void TForm1::TrayIcon1BalloonHintClick(TTrayIcon*) {
 
 TUploadContext TForm1::UploadContext() {
   TUploadContext context;
-  context.UploadUrl = site_.Service(kUploadPath);
+  context.UploadAddress = site_.ServiceAddress(kUploadPath);
   context.Shared = shared_;
   context.TrayGate = trayGate_;
   context.TrayIcon = TrayIcon1;

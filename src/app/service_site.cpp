@@ -16,5 +16,5 @@ TServiceSite BuiltInServiceSite() {
   service.Host = PSL_TWIN_HOST;
 #endif
   const TNetSite company = ParseSite(PSL_COMPANY_SITE).value();
-  return {service.Url(""), company.Url("/"), company.Host};
+  return {service, company.Url("/"), company.Host};
 }

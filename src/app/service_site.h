@@ -5,13 +5,16 @@
 
 #include <string>
 
+#include "upload/http/addresses.h"
+
 struct TServiceSite {
-  std::string ServiceBase;     // scheme and host, "http://host[:port]", no path
+  TNetSite ServiceHost;        // parsed once, where the program is put together
   std::string CompanySite;     // the company site's "/" address
   std::string CompanyCaption;  // its domain name, as the menu shows it
 
-  // An address on the service host.
-  std::string Service(const std::string& path) const { return ServiceBase + path; }
+  // An address on the service host, for the browser, and for an exchange.
+  std::string Service(const std::string& path) const { return ServiceHost.Url(path); }
+  TNetURI ServiceAddress(const std::string& path) const { return ServiceHost.Address(path); }
 };
 
 // The site the program was built for.

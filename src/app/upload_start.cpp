@@ -46,7 +46,7 @@ TOutcomePorts OutcomePorts(const TUploadContext& context) {
 void Launch(const TUploadContext& context, const std::string& path,
             std::function<void(const TOutcomePorts&, const TUploadOutcome&)> report, bool keepRefused) {
   TUploadJob job;
-  job.UploadUrl = context.UploadUrl;
+  job.UploadAddress = context.UploadAddress;
   job.Login = context.Shared->Login();
   job.FileName = path;
   job.KeepRefused = keepRefused;

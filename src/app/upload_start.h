@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "upload/http/addresses.h"
 #include "app/shared_fields.h"
 #include "app/waiting_folder.h"
 #include "toolkit/call_gate.h"
@@ -15,7 +16,7 @@
 
 // What an upload needs of the main window, handed in by it.
 struct TUploadContext {
-  std::string UploadUrl;
+  TNetURI UploadAddress;
   // Shared with the main window: a worker still running at exit writes into
   // fields that still exist, and its balloons through the closed gate go nowhere.
   std::shared_ptr<TSharedFields> Shared;

@@ -40,7 +40,7 @@ TVersionReply AskServiceVersion(const TVersionCheckSettings& settings) {
     http->ConnectTimeout = settings.ConnectTimeout;
     http->ReadTimeout = settings.ReadTimeout;
     http->ExchangeTimeout = settings.ExchangeTimeout;
-    return {TVersionReply::TKind::Version, http->HttpGetText(settings.VersionUrl)};
+    return {TVersionReply::TKind::Version, http->HttpGetText(settings.VersionAddress)};
   } catch (const ENetException& e) {
     bool notReached = http && ServiceNotReached(e, http->Stage());
     return {notReached ? TVersionReply::TKind::NotReached : TVersionReply::TKind::Failed, {}};

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "upload/http/addresses.h"
 #include "toolkit/string_list.h"
 #include "upload/http/http_client.h"
 #include "upload/upload_exchange.h"
@@ -19,7 +20,7 @@ extern const char* const kServerUnavailableText;
 extern const char* const kUpdateVersionText;
 
 struct TVersionCheckSettings {
-  std::string VersionUrl;  // the service's "/ver.txt"
+  TNetURI VersionAddress;  // the service's "/ver.txt"
   std::string VerPath;     // the file "ver" beside the executable
   int ConnectTimeout = TNetHTTP::kDefaultConnectTimeout;
   int ReadTimeout = TNetHTTP::kDefaultReadTimeout;

@@ -171,7 +171,7 @@ std::int64_t TNetMultiPartFormDataStream::Seek(std::int64_t offset, TSeekOrigin 
   return position_;
 }
 
-std::string PostForm(TNetHTTP& client, const std::string& url, TNetMultiPartFormDataStream& form) {
+std::string PostForm(TNetHTTP& client, const TNetURI& address, TNetMultiPartFormDataStream& form) {
   client.Request().ContentType = form.FormContentType();
-  return client.HttpPostText(url, form);
+  return client.HttpPostText(address, form);
 }

@@ -70,4 +70,4 @@ std::string MakePartBoundary(int year, int month, int day, int hour, int minute,
 std::string ContentTypeForFileName(const std::string& fileName);
 
 // Sets the request's Content-Type to the form's and posts the form.
-std::string PostForm(TNetHTTP& client, const std::string& url, TNetMultiPartFormDataStream& form);
+std::string PostForm(TNetHTTP& client, const TNetURI& address, TNetMultiPartFormDataStream& form);

@@ -4,7 +4,7 @@
 #include "upload/multipart.h"
 #include "upload/extraction.h"
 
-TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login, const std::string& path,
+TUploadOutcome PostPicture(const TNetURI& uploadAddress, const std::string& login, const std::string& path,
                            const TNetProxyChoice& proxies) {
   std::string reply;
   {
@@ -18,7 +18,7 @@ TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& logi
     form.AddValueField("login", login);
     // The service learns the picture's name, not the folders of the user's machine.
     form.AddFilePart("pic", path, "image/pjpeg", path.substr(path.find_last_of("\\/:") + 1));
-    reply = PostForm(client, uploadUrl, form);
+    reply = PostForm(client, uploadAddress, form);
   }
   // "good" anywhere, case-sensitive; the link is all after the first colon, untrimmed.
   if (reply.find("good") == std::string::npos) return {TUploadOutcome::TKind::Refused, reply};

@@ -19,7 +19,7 @@ struct TUploadOutcome {
 // folders, with the login as the field "login" to the upload address. The
 // file and the connection are closed again before it returns or raises.
 // proxies chooses the way to the service (the system's unless told).
-TUploadOutcome PostPicture(const std::string& uploadUrl, const std::string& login, const std::string& path,
+TUploadOutcome PostPicture(const TNetURI& uploadAddress, const std::string& login, const std::string& path,
                            const TNetProxyChoice& proxies = SystemProxies);
 
 // The service's two exchanges, as the program and the psl tool both make them.

@@ -6,7 +6,7 @@
 void RunUpload(const TUploadJob& job) {
   TUploadOutcome outcome;
   try {
-    outcome = PostPicture(job.UploadUrl, job.Login, job.FileName);
+    outcome = PostPicture(job.UploadAddress, job.Login, job.FileName);
   } catch (const Exception& e) {
     if (job.Report) job.Report({TUploadOutcome::TKind::Failed, e.Message()});
     throw;

@@ -11,7 +11,7 @@
 // The worker's inputs, taken on the UI thread when it is launched: a later
 // capture, however soon, changes none of them.
 struct TUploadJob {
-  std::string UploadUrl;
+  TNetURI UploadAddress;
   std::string Login;
   std::string FileName;  // this capture's picture, by its full path
   // Called on the worker's thread: with the verdict before the picture is

@@ -31,8 +31,9 @@ class MainFormTest : public testing::Test {
     servicePort = service.Port();
     application = new TApplication();
     application->Initialize();
-    application->CreateForm(Form1, TServiceSite{"http://127.0.0.1:" + std::to_string(servicePort),
-                                                "http://company.example/", "company.example"});
+    application->CreateForm(Form1, TServiceSite{{"http", "127.0.0.1", std::to_string(servicePort)},
+                                                "http://company.example/",
+                                                "company.example"});
     if (servicePort != 0) requests = service.Requests();
   }
   static void TearDownTestSuite() {

@@ -73,7 +73,7 @@ class UploadWorker : public testing::Test {
     TUploadJob job;
     job.Login = shared.Login();
     job.FileName = shared.ImageFileName();
-    job.UploadUrl = "http://127.0.0.1:" + std::to_string(port) + "/pic/upload.php";
+    job.UploadAddress = ParseURI("http://127.0.0.1:" + std::to_string(port) + "/pic/upload.php");
     job.KeepRefused = late;
     job.Report = [=, file = job.FileName](const TUploadOutcome& o) {
       late ? ReportLateOutcome(ports, o, file, clipboard) : ReportUploadOutcome(ports, o, file);

@@ -82,7 +82,7 @@ class VersionCheck : public testing::Test {
     };
     ui.Now = [this] { return clock; };
     TVersionCheckSettings settings;
-    settings.VersionUrl = Url(port);
+    settings.VersionAddress = ParseURI(Url(port));
     settings.VerPath = verPath;
     settings.ReadTimeout = readTimeout;
     return RunVersionCheck(settings, versionList, ui);
@@ -275,7 +275,7 @@ TEST(VersionRequest, OnlyAServiceOutOfReachIsAskedAgain) {
   auto ask = [](const std::string& url, int connectTimeout = TNetHTTP::kDefaultConnectTimeout,
                 int exchangeTimeout = kVersionExchangeTimeout) {
     TVersionCheckSettings settings;
-    settings.VersionUrl = url;
+    settings.VersionAddress = ParseURI(url);
     settings.ConnectTimeout = connectTimeout;
     settings.ReadTimeout = 300;
     settings.ExchangeTimeout = exchangeTimeout;

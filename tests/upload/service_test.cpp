@@ -86,7 +86,7 @@ class ReferenceService : public ::testing::Test {
     TNetMultiPartFormDataStream form;
     form.AddValueField("login", login);
     form.AddFilePart("pic", fileName, "image/pjpeg");
-    return PostForm(client, "http://" + Host() + "/pic/upload.php", form);
+    return PostForm(client, ParseURI("http://" + Host() + "/pic/upload.php"), form);
   }
 
   // Runs the tool; its standard output and error come back through files.

@@ -59,11 +59,11 @@ std::string ParseOptions(const Args& args, bool acceptLogin, Options& options) {
   if (!site) return "\"" + options.host + "\" is no [http[s]://]HOST[:PORT]";
   options.site = *site;
   if (options.noProxy && !options.proxy.empty()) return "--proxy and --noproxy exclude each other";
-  if (options.noProxy) options.proxies = [](const std::string&) { return TNetRoutes{std::nullopt}; };
+  if (options.noProxy) options.proxies = [](const TNetURI&) { return TNetRoutes{std::nullopt}; };
   if (!options.proxy.empty()) {
     try {
       TNetProxy proxy = ParseProxyUrl(options.proxy, 1080);
-      options.proxies = [proxy](const std::string&) { return TNetRoutes{proxy}; };
+      options.proxies = [proxy](const TNetURI&) { return TNetRoutes{proxy}; };
     } catch (const ENetProxyError& e) {
       return e.Message();
     }
@@ -97,7 +97,7 @@ int RunVersionCommand(const Args& args) {
     TNetHTTP client;
     client.ExchangeTimeout = kVersionExchangeTimeout;  // as the program's start-up
     client.Proxies = options.proxies;
-    WriteBytes(stdout, client.HttpGetText(options.site.Url(kVersionTextPath)));
+    WriteBytes(stdout, client.HttpGetText(options.site.Address(kVersionTextPath)));
     return kExitOk;
   } catch (const Exception& e) {
     return ReportFailure(options.host, e);
@@ -126,7 +126,7 @@ int RunUploadCommand(const Args& args) {
     return ReportFailure(file, e);
   }
   try {
-    TUploadOutcome outcome = PostPicture(options.site.Url(kUploadPath), login, file, options.proxies);
+    TUploadOutcome outcome = PostPicture(options.site.Address(kUploadPath), login, file, options.proxies);
     if (outcome.Kind != TUploadOutcome::TKind::Linked) {
       WriteBytes(stderr, outcome.Text);
       return kExitRefused;

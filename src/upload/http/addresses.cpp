@@ -84,3 +84,21 @@ std::optional<TNetSite> ParseSite(const std::string& setting) {
   if (site.Host.empty() || site.Host.find_first_of("/?#@ \t\\") != std::string::npos) return std::nullopt;
   return site;
 }
+
+std::string UrlOf(const TNetURI& uri) {
+  return uri.Protocol + "://" + uri.Host + (uri.Port.empty() ? "" : ":" + uri.Port) + uri.Path +
+         uri.Document + uri.Params;
+}
+
+TNetURI TNetSite::Address(const std::string& path) const {
+  TNetURI uri{Scheme, Host, Port, path, "", ""};
+  std::size_t query = uri.Path.find('?');
+  if (query != std::string::npos) {
+    uri.Params = uri.Path.substr(query);
+    uri.Path.resize(query);
+  }
+  std::size_t slash = uri.Path.rfind('/');
+  uri.Document = uri.Path.substr(slash + 1);
+  uri.Path.resize(slash + 1);
+  return uri;
+}

@@ -17,6 +17,8 @@ struct TNetURI {
 
 // Absolute URLs "scheme://host[:port]/path/document?query"; a fragment is dropped.
 TNetURI ParseURI(const std::string& url);
+// The URL that a TNetURI stands for, without parsing anything again.
+std::string UrlOf(const TNetURI& uri);
 
 // A port as written in a URL: 1 to 65535 in at most five digits, no sign;
 // anything else raises the socket error for an invalid argument (10022).
@@ -34,6 +36,8 @@ struct TNetSite {
 
   // Scheme + "://" + host[:port] + path.
   std::string Url(const std::string& path) const;
+  // The same, taken apart as the client takes an address, from the parts at hand.
+  TNetURI Address(const std::string& path) const;
 };
 
 // Nothing for another scheme, a path, user information or an empty host or port.

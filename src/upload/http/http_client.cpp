@@ -53,27 +53,33 @@ void TNetHTTP::Disconnect() noexcept {
   connection_.reset();
 }
 
-std::string TNetHTTP::HttpGetText(const std::string& url) {
-  return DoRequest(TNetHTTPMethod::hmGet, url, nullptr);
-}
+std::string TNetHTTP::HttpGetText(const std::string& url) { return HttpGetText(ParseURI(url)); }
 
 std::string TNetHTTP::HttpPostText(const std::string& url, TNetBaseStream& source) {
+  return HttpPostText(ParseURI(url), source);
+}
+
+std::string TNetHTTP::HttpGetText(const TNetURI& address) {
+  return DoRequest(TNetHTTPMethod::hmGet, address, nullptr);
+}
+
+std::string TNetHTTP::HttpPostText(const TNetURI& address, TNetBaseStream& source) {
   Disconnect();
   TNetHTTPProtocolVersion noted = ProtocolVersion;
   ProtocolVersion = TNetHTTPProtocolVersion::pv1_0;
-  std::string body = DoRequest(TNetHTTPMethod::hmPost, url, &source);
+  std::string body = DoRequest(TNetHTTPMethod::hmPost, address, &source);
   ProtocolVersion = noted;
   return body;
 }
 
-std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, TNetBaseStream* source) {
+std::string TNetHTTP::DoRequest(TNetHTTPMethod method, const TNetURI& uri, TNetBaseStream* source) {
   request_.Method = method;
-  request_.URL = url;
+  request_.URL = UrlOf(uri);
+  address_ = uri;
   request_.ProxyAuthorization.clear();
   signIn_.reset();
   stage_ = TNetExchangeStage::NotConnected;
 
-  TNetURI uri = ParseURI(url);
   std::string portText = uri.Port;
   bool tls = SameTextIgnoringCase(uri.Protocol, "https");
   const char* schemePort = tls ? "443" : "80";
@@ -147,7 +153,7 @@ TNetReplyLimits TNetHTTP::Limits() const {
 }
 
 void TNetHTTP::ConnectTo(bool tls, const std::string& host, std::uint16_t port, TNetDeadline deadline) {
-  TNetRoutes routes = Proxies ? Proxies(request_.URL) : TNetRoutes{};
+  TNetRoutes routes = Proxies ? Proxies(address_) : TNetRoutes{};
   if (routes.empty()) routes.push_back(std::nullopt);
   auto sameRoute = [](const TNetRoute& a, const TNetRoute& b) {
     return a.has_value() == b.has_value() &&

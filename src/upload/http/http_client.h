@@ -46,6 +46,9 @@ class TNetHTTP {
   std::string HttpGetText(const std::string& url);
   // The caller sets Request().ContentType first.
   std::string HttpPostText(const std::string& url, TNetBaseStream& source);
+  // The same for an address taken apart already (TNetSite::Address).
+  std::string HttpGetText(const TNetURI& address);
+  std::string HttpPostText(const TNetURI& address, TNetBaseStream& source);
 
   TNetHTTPRequest& Request() noexcept { return request_; }
   const TNetHTTPResponse& Response() const noexcept { return response_; }
@@ -70,7 +73,7 @@ class TNetHTTP {
   TNetProxyChoice Proxies = SystemProxies;
 
  private:
-  std::string DoRequest(TNetHTTPMethod method, const std::string& url, TNetBaseStream* source);
+  std::string DoRequest(TNetHTTPMethod method, const TNetURI& uri, TNetBaseStream* source);
   void ConnectTo(bool tls, const std::string& host, std::uint16_t port, TNetDeadline deadline);
   // A connection to the proxy of the route, else to host itself; a proxy's
   // failure here is an ENetProxyError that says nothing was reached.
@@ -92,6 +95,7 @@ class TNetHTTP {
   TNetRoute via_;                                  // the proxy of the open connection
   std::unique_ptr<class TNetProxySignIn> signIn_;  // with via_, for this exchange
   TNetHTTPRequest request_;
+  TNetURI address_;  // the exchange's, as its routes are chosen for it
   TNetHTTPResponse response_;
   TNetExchangeStage stage_ = TNetExchangeStage::NotConnected;
 };

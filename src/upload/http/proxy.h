@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "upload/http/addresses.h"
+
 struct TNetProxy {
   std::string Host;  // a name, a dotted address or an IPv6 one in brackets
   std::uint16_t Port = 0;
@@ -25,13 +27,13 @@ using TNetRoute = std::optional<TNetProxy>;
 // connected to.
 using TNetRoutes = std::vector<TNetRoute>;
 // The routes for an address.
-using TNetProxyChoice = std::function<TNetRoutes(const std::string& url)>;
+using TNetProxyChoice = std::function<TNetRoutes(const TNetURI& address)>;
 
 // The system's choice: the current user's Internet settings on Windows
 // (net_proxy_winhttp.cpp), found once per process; elsewhere the environment
 // as curl reads it (net_proxy_environment.cpp). Raises ENetProxyError for a
 // setting that cannot be used.
-TNetRoutes SystemProxies(const std::string& url);
+TNetRoutes SystemProxies(const TNetURI& address);
 
 // "[http://][user:password@]host[:port][/]", user and password
 // percent-decoded. Raises ENetProxyError naming the setting otherwise.

@@ -19,8 +19,7 @@ std::string Variable(const char* name, const char* otherName = nullptr) {
 
 }  // namespace
 
-TNetRoutes SystemProxies(const std::string& url) {
-  TNetURI uri = ParseURI(url);
+TNetRoutes SystemProxies(const TNetURI& uri) {
   bool tls = SameTextIgnoringCase(uri.Protocol, "https");
   std::string setting = tls ? Variable("https_proxy", "HTTPS_PROXY") : Variable("http_proxy");
   if (setting.empty() || BypassedByNoProxy(uri.Host, Variable("no_proxy", "NO_PROXY"))) return {std::nullopt};

@@ -134,8 +134,7 @@ bool IsLoopback(const std::string& host) {
 
 }  // namespace
 
-TNetRoutes SystemProxies(const std::string& url) {
-  TNetURI uri = ParseURI(url);
+TNetRoutes SystemProxies(const TNetURI& uri) {
   // As browsers do, the machine itself is never reached through a proxy.
   if (IsLoopback(uri.Host)) return {std::nullopt};
   std::unique_lock<std::mutex> guard(lock);
@@ -146,7 +145,7 @@ TNetRoutes SystemProxies(const std::string& url) {
     std::shared_ptr<TDetection>& detection = detections[scheme + "://" + uri.Host + ":" + uri.Port];
     if (detection == nullptr) {
       detection = std::make_shared<TDetection>();
-      std::thread(Detect, Utf8ToWide(url), detection).detach();
+      std::thread(Detect, Utf8ToWide(UrlOf(uri)), detection).detach();
     }
     std::shared_ptr<TDetection> kept = detection;
     detected.wait_for(guard, std::chrono::milliseconds(kDetectionTimeout), [&] { return kept->finished; });

@@ -351,7 +351,7 @@ TEST(HttpClient, SiteSettingsGiveTheAddresses) {
 }
 
 TNetProxyChoice Through(std::vector<TNetRoute> routes) {
-  return [routes](const std::string&) { return routes; };
+  return [routes](const TNetURI&) { return routes; };
 }
 
 TNetProxy ProxyAt(std::uint16_t port, std::string user = "", std::string password = "") {
@@ -512,7 +512,7 @@ TEST(HttpProxy, SettingsChooseTheRoute) {
   const char* const names[] = {"http_proxy", "https_proxy", "HTTPS_PROXY", "no_proxy"};
   for (const auto& e : environments) {
     for (int i = 0; i < 4; ++i) setenv(names[i], e[i].c_str(), 1);
-    EXPECT_EQ(RouteNames(SystemProxies(e[4])), e[5]) << e[0] << e[1] << e[2] << e[3];
+    EXPECT_EQ(RouteNames(SystemProxies(ParseURI(e[4]))), e[5]) << e[0] << e[1] << e[2] << e[3];
   }
   for (const char* name : names) unsetenv(name);
   unsetenv("HTTP_PROXY");
