@@ -46,8 +46,9 @@ reg_text() {  # reg_text NAME TEXT: the value, or none when TEXT is empty
 }
 
 balloons() { python3 "$top/tests/e2e/balloons.py" "$work/explorer.log"; }
-not_uploaded="Ошибка | Изображение не загружено | icon 3"
-failures_shown() { balloons | grep -cxF "$not_uploaded"; }
+kept="Ошибка | Скриншот не загружен: сервис недоступен. Он сохранён в папке «Изобр... | icon 3"
+waiting="$WINEPREFIX/drive_c/users/$(whoami)/Pictures/Pondix Shot/Waiting"
+failures_shown() { balloons | grep -cxF "$kept"; }
 more_failures() { [ "$(failures_shown)" -gt "$1" ]; }
 link_of() {  # a new link, of the named service
   local link
@@ -85,7 +86,7 @@ end_program() {
 }
 
 # Over HTTPS: CONNECT through squid, TLS checked against the service's name.
-start_service --tls "$work/ca/good.pem" "$work/ca/server.key" "$storage"
+start_service "$storage" --tls "$work/ca/good.pem" "$work/ca/server.key"
 internet_settings 3 "127.0.0.1:$squid_port" "<local>" ""
 main_job "HTTPS through a proxy" named-https https squid "CONNECT $name"
 end_program
@@ -114,9 +115,9 @@ main_job "Basic sign-in" named http signin "POST http://$name/pic/upload.php off
 driver store-credential 127.0.0.1 office.user wrong
 shown=$(failures_shown)
 grab
-check "a 407 that cannot be answered: the not-uploaded balloon" wait_until 20 more_failures "$shown"
-check "a 407 that cannot be answered: the picture is kept" test "$(ls "$work/cwd" | grep -c '\.jpg$')" = 1
-rm -f "$work/cwd"/*.jpg
+check "a 407 that cannot be answered: the balloon of a picture kept" wait_until 20 more_failures "$shown"
+check "a 407 that cannot be answered: the picture waits" test "$(ls "$waiting" | grep -c '\.jpg$')" = 1
+rm -f "$waiting"/*.jpg
 end_program
 
 # Bad settings end each exchange soon, with a failure that says what it was.

@@ -176,7 +176,8 @@ driver click $icon_x $icon_y right
 check "read-only folder: the tray menu still opens" wait_until 5 driver visible '#32768'
 driver keys $VK_ESCAPE
 stop_program
-[ "$readonly_mount" = 1 ] && umount "$app"
+# Wine may hold the folder a moment after the program has gone.
+[ "$readonly_mount" = 1 ] && wait_until 10 umount "$app" 2>/dev/null
 rm -f "$ver"
 
 # Another program took Alt+S before the start: a balloon says so; the menu still works.
