@@ -87,7 +87,7 @@ psl_stop_service "$storage"
 if [ -n "${PSL_WINE_NETNS:-}" ] && [ -f "$build/https/PondixScreenLoader.exe" ]; then
   bash "$top/scripts/test-ca.sh" "$work/ca"
   mount --bind "$work/ca/bundle.crt" /etc/ssl/certs/ca-certificates.crt
-  psl_start_service --tls "$work/ca/good.pem" "$work/ca/server.key" "$storage" || exit 1
+  psl_start_service "$storage" --tls "$work/ca/good.pem" "$work/ca/server.key" || exit 1
   program=$(psl_place_program "$build/https/PondixScreenLoader.exe" "$work/app")
   start_program
   time_uploads "HTTPS" | tee "$work/https.txt"

@@ -23,28 +23,10 @@ psl_place_program() {
   echo "$2/$(basename "$1")"
 }
 
-# psl_start_service [--tls CERT KEY] STORAGE [MAX_SIZE]: the reference
-# service for STORAGE on the port built into the test programs. Fails when it
-# does not start, or when another process holds that port (on a shared
-# network another run's service may answer there while ours failed).
-psl_start_service() {
-  local tls=()
-  if [ "${1:-}" = --tls ]; then
-    tls=("$1" "$2" "$3")
-    shift 3
-  fi
-  local storage
-  storage=$(mkdir -p "$1" && cd "$1" && pwd)
-  bash "$psl_harness_top/scripts/service.sh" start "${tls[@]}" "$PSL_TEST_SERVICE_PORT" "$storage" "${@:2}" ||
-    return 1
-  [ ${#tls[@]} -eq 0 ] || return 0  # nginx holds the port in front of the service
-  local pid
-  pid=$(cat "$storage/.service.pid")
-  if ! ss -Hltnp "sport = :$PSL_TEST_SERVICE_PORT" | grep -q "pid=$pid,"; then
-    echo "psl_start_service: port $PSL_TEST_SERVICE_PORT is held by another process" >&2
-    return 1
-  fi
-}
+# psl_start_service STORAGE [MAX_SIZE] [--tls CERT KEY]: the reference
+# service for STORAGE on the port built into the test programs (see
+# scripts/service.sh).
+psl_start_service() { bash "$psl_harness_top/scripts/service.sh" start "$PSL_TEST_SERVICE_PORT" "$@"; }
 # psl_stop_service STORAGE: quiet, and nothing when none runs.
 psl_stop_service() { bash "$psl_harness_top/scripts/service.sh" stop "$1" >/dev/null 2>&1 || true; }
 

@@ -50,7 +50,7 @@ fi
 storage="$top/build/run/pictures"
 mkdir -p "$storage"
 psl_stop_service "$storage"
-psl_start_service "${service_tls[@]}" "$storage"
+psl_start_service "$storage" "${service_tls[@]}"
 trap 'psl_stop_service "$storage"' EXIT
 echo "service: $scheme://$PSL_TEST_SERVICE_HOST/ (pictures in $storage)"
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The reference picture service (PHP's built-in web server) on loopback.
-#   service.sh start [--tls CERT KEY] PORT STORAGE [MAX_SIZE]
+#   service.sh start PORT STORAGE [MAX_SIZE] [--tls CERT KEY]
 #                             serve on 127.0.0.1:PORT, pictures in STORAGE
 #   service.sh stop STORAGE   stop the server started for STORAGE
 # With --tls, nginx terminates TLS on PORT with that certificate
@@ -14,7 +14,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
 usage() {
-  echo "usage: service.sh start [--tls CERT KEY] PORT STORAGE [MAX_SIZE] | stop STORAGE" >&2
+  echo "usage: service.sh start PORT STORAGE [MAX_SIZE] [--tls CERT KEY] | stop STORAGE" >&2
   exit 2
 }
 
@@ -22,12 +22,17 @@ source "$top/scripts/processes.sh"
 alive() { psl_alive "$@"; }
 
 start() {
-  local cert="" key=""
-  if [ "$1" = --tls ]; then
-    cert=$2 key=$3
-    shift 3
+  local port=$1 storage=$2 max=4194304 cert="" key=""
+  shift 2
+  if [ $# -gt 0 ] && [ "$1" != --tls ]; then
+    max=$1
+    shift
   fi
-  local port=$1 storage=$2 max=${3:-4194304}
+  case $# in
+    0) ;;
+    3) [ "$1" = --tls ] || usage; cert=$2 key=$3 ;;
+    *) usage ;;
+  esac
   [[ $port =~ ^[0-9]+$ && $max =~ ^[0-9]+$ ]] || usage
   mkdir -p "$storage"
   storage=$(cd "$storage" && pwd)
@@ -53,6 +58,12 @@ start() {
   echo "$pid" >"$pidfile"
   for _ in $(seq 100); do
     if (exec 3<>"/dev/tcp/${PSL_SERVICE_ADDRESS:-127.0.0.1}/$port") 2>/dev/null; then
+      # On a shared network another run's service may answer there while ours failed.
+      if ! ss -Hltnp "sport = :$port" | grep -q "pid=$pid,"; then
+        stop "$storage"
+        echo "service.sh: port $port is held by another process" >&2
+        exit 1
+      fi
       [ -z "$cert" ] && return 0
       bash "$top/scripts/tls-front.sh" start "$storage/.tls" "$front" "$port" "$cert" "$key" && return 0
       stop "$storage"
@@ -80,13 +91,7 @@ stop() {
 }
 
 case "${1:-}" in
-  start)
-    shift
-    tls=0
-    [ "${1:-}" = --tls ] && tls=3
-    [ $# -ge $((tls + 2)) ] && [ $# -le $((tls + 3)) ] || usage
-    start "$@"
-    ;;
+  start) [ $# -ge 3 ] || usage; shift; start "$@" ;;
   stop) [ $# -eq 2 ] || usage; stop "$2" ;;
   *) usage ;;
 esac

@@ -1,8 +1,10 @@
 # Which Windows builds this host can run under Wine, and how to run each.
-# Sourced by the scripts; needs $top. Builds and Wine prefixes are named after
+# Sourced by the scripts. Builds and Wine prefixes are named after
 # the Windows architecture: win64 (x86_64, the primary build) and win32 (i686).
 #   PSL_NO_32BIT=1 makes a host that can run 32-bit code behave as one that
 #   cannot, so that path can be tried anywhere.
+
+psl_arch_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 psl_wine_loader() {  # psl_wine_loader win64|win32
   case "$1" in
@@ -17,8 +19,8 @@ psl_wine_loader() {  # psl_wine_loader win64|win32
 # program (exit code 7 through int 0x80) tells without any 32-bit package.
 psl_host_runs_i386() {
   [ "${PSL_NO_32BIT:-0}" = 1 ] && return 1
-  local probe="$top/build/.i386-probe.$$" rc  # tests that run at once each probe
-  mkdir -p "$top/build"
+  local probe="$psl_arch_top/build/.i386-probe.$$" rc  # tests that run at once each probe
+  mkdir -p "$psl_arch_top/build"
   printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x07\x00\x00\x00\xcd\x80' >"$probe"
   chmod +x "$probe"
   "$probe" 2>/dev/null
@@ -45,7 +47,7 @@ psl_why_no_win32() {
 # winepath use that architecture's loader. Debian's own commands of those
 # names pick the 32-bit loader whenever it is installed.
 psl_wine_path() {
-  local arch=$1 loader dir="$top/build/wine/$1/bin" name
+  local arch=$1 loader dir="$psl_arch_top/build/wine/$1/bin" name
   loader=$(psl_wine_loader "$arch") || return 2
   mkdir -p "$dir"
   for name in wine wineboot winepath; do

@@ -67,16 +67,14 @@ new_work() { work=$(mktemp -d "$build/e2e-$1.XXXXXX"); }
 # program keeps files beside itself (ver, config.pl), so each run needs its own.
 private_copy() { psl_place_program "$build/PondixScreenLoader.exe" "$1"; }
 
-# start_service [--tls CERT KEY] STORAGE [MAX_SIZE]: the reference service on
+# start_service STORAGE [MAX_SIZE] [--tls CERT KEY]: the reference service on
 # the port built into the program (its own port under wine-run.sh
 # --own-loopback), which the program asks at every start; the script ends
 # when it cannot start. stop_service ends it, and so does the end of the script.
 service_storage=""
 start_service() {
-  local tls=()
-  [ "$1" = --tls ] && tls=("$1" "$2" "$3") && shift 3
   service_storage=$(mkdir -p "$1" && cd "$1" && pwd)
-  psl_start_service "${tls[@]}" "$@" || exit 1
+  psl_start_service "$@" || exit 1
 }
 stop_service() {
   [ -z "$service_storage" ] || psl_stop_service "$service_storage"

@@ -238,7 +238,7 @@ TEST_F(ReferenceService, ThroughSquidWhichAloneKnowsTheName) {
   ASSERT_EQ(RunShell(squid + " start squid-basic " + signIn + " --hosts hosts --basic me 's3cr:t'"), 0);
   ASSERT_EQ(RunShell("bash " + std::string(PSL_SOURCE_DIR) + "/scripts/test-ca.sh ca"), 0);
   const std::string tlsPort = std::to_string(UnusedLoopbackPort());
-  ASSERT_EQ(RunShell(Script() + " start --tls ca/good.pem ca/server.key " + tlsPort + " tls-storage"), 0);
+  ASSERT_EQ(RunShell(Script() + " start " + tlsPort + " tls-storage --tls ca/good.pem ca/server.key"), 0);
   const std::string named = "pictures.psl.test:" + std::to_string(port_);
   const struct {
     std::string environment;
