@@ -30,8 +30,8 @@ using TNetRoutes = std::vector<TNetRoute>;
 using TNetProxyChoice = std::function<TNetRoutes(const TNetURI& address)>;
 
 // The system's choice: the current user's Internet settings on Windows
-// (net_proxy_winhttp.cpp), found once per process; elsewhere the environment
-// as curl reads it (net_proxy_environment.cpp). Raises ENetProxyError for a
+// (proxy_winhttp.cpp), found once per process; elsewhere the environment
+// as curl reads it (proxy_environment.cpp). Raises ENetProxyError for a
 // setting that cannot be used.
 TNetRoutes SystemProxies(const TNetURI& address);
 

@@ -1,5 +1,5 @@
 // POSIX sockets behind the seam, both families. Error numbers are translated to the Windows
-// Sockets numbers (socket_errors.h) so that messages read the same on both
+// Sockets numbers (exceptions.h) so that messages read the same on both
 // systems.
 
 #include <arpa/inet.h>

@@ -19,7 +19,7 @@
 
 namespace {
 
-// The server is judged here (tls_certificate_check.cpp), the same way on every
+// The server is judged here (certificate_check.cpp), the same way on every
 // Windows and under Wine; no client certificate is offered, and no weak
 // algorithm is taken on older systems either.
 constexpr DWORD kCredentialFlags =
