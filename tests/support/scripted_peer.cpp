@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <random>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -95,9 +96,17 @@ void InitTestSockets() {
 }
 
 std::uint16_t UnusedLoopbackPort() {
-  std::uint16_t port = 0;
-  CloseSocket(ListenOnLoopback(1, port));
-  return port;
+  // Below every system's range of automatic ports (Linux from 32768, Windows
+  // from 49152) and the scripts' (20000 up): a port the system handed out
+  // could go at once to another test's listener, or to this test's own
+  // connect as its source port, which then connects to itself.
+  static std::minstd_rand draw(static_cast<std::uint32_t>(std::random_device{}()));
+  for (;;) {
+    auto port = static_cast<std::uint16_t>(15000 + draw() % 5000);
+    const std::uint16_t wanted = port;
+    CloseSocket(ListenOnLoopback(1, port));
+    if (port == wanted) return port;
+  }
 }
 
 ScriptedPeer::ScriptedPeer(std::vector<PeerExchange> script, std::uint16_t port)

@@ -3,6 +3,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "upload/socket/exceptions.h"
 #include "upload/socket/socket.h"
@@ -76,7 +77,9 @@ std::vector<TNetAddress> TNetSocket::Resolve(const std::string& host, std::uint1
     }
     std::lock_guard<std::mutex> guard(lookup->lock);
     lookup->addresses = std::move(found);
-    lookup->failure = failure;
+    // Handed over whole: the exception is then freed by the thread that
+    // reads it, or by this one when no one waits any more.
+    lookup->failure = std::move(failure);
     lookup->finished = true;
     lookup->done.notify_all();
   }).detach();
@@ -88,6 +91,6 @@ std::vector<TNetAddress> TNetSocket::Resolve(const std::string& host, std::uint1
         return lookup->done.wait_for(guard, std::chrono::milliseconds(ms), [&] { return lookup->finished; });
       },
       [] { throw ENetConnectTimeout("Host lookup timed out."); });
-  if (lookup->failure) std::rethrow_exception(lookup->failure);
-  return lookup->addresses;
+  if (lookup->failure) std::rethrow_exception(std::exchange(lookup->failure, nullptr));
+  return std::move(lookup->addresses);
 }
