@@ -1,20 +1,20 @@
 #include "app/waiting_folder.h"
 
 #include <algorithm>
-#include <cctype>
+#include <string_view>
 
 #include "toolkit/exceptions.h"
 #include "toolkit/file_stream.h"
 #include "toolkit/folder_files.h"
+#include "toolkit/text.h"
 
 namespace {
 
 std::vector<TFolderFile> Pictures(const std::string& folder) {
   std::vector<TFolderFile> files = folder.empty() ? std::vector<TFolderFile>() : FolderFiles(folder);
   std::erase_if(files, [](const TFolderFile& file) {
-    std::string name = file.Name;
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name.size() <= 4 || !name.ends_with(".jpg");
+    const std::string_view name = file.Name;
+    return name.size() <= 4 || !SameTextIgnoringCase(name.substr(name.size() - 4), ".jpg");
   });
   return files;
 }

@@ -41,6 +41,8 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
+}  // namespace
+
 // Every path in the program is UTF-8 on Windows, as the user's folders may be
 // named in letters that no ANSI code page holds; it becomes UTF-16 here, at
 // the ...W call, and nowhere else. One longer than MAX_PATH is made absolute
@@ -54,7 +56,6 @@ std::wstring SystemPath(const std::string& path) {
   if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC" + full.substr(1);
   return L"\\\\?\\" + full;
 }
-}  // namespace
 
 TFileStream TFileStream::Create(const std::string& fileName) {
   HANDLE h = CreateFileW(SystemPath(fileName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,

@@ -62,3 +62,9 @@ bool DeleteFileByName(const std::string& fileName);
 // (a device, a pipe, a link) is written directly, as there is nothing to keep.
 // Raises EFCreateError naming the file, or what `write` raises.
 void WriteWholeFile(const std::string& fileName, const std::function<void(TFileStream& file)>& write);
+
+#ifdef _WIN32
+// The UTF-8 path as a ...W call takes it: UTF-16, and absolute under "\\?\"
+// when it is longer than MAX_PATH.
+std::wstring SystemPath(const std::string& path);
+#endif

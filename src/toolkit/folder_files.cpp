@@ -13,6 +13,7 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
 #ifdef _WIN32
 #include <windows.h>
 
+#include "toolkit/file_stream.h"
 #include "toolkit/handles.h"
 #include "toolkit/text.h"
 
@@ -22,8 +23,8 @@ struct FindCloser {
 };
 using UniqueFind = UniqueHandle<HANDLE, FindCloser>;
 
-bool IsFolder(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
+bool IsFolder(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 }  // namespace
@@ -31,7 +32,7 @@ bool IsFolder(const std::wstring& path) {
 std::vector<TFolderFile> FolderFiles(const std::string& folder) {
   std::vector<TFolderFile> files;
   WIN32_FIND_DATAW found{};
-  HANDLE first = FindFirstFileExW(Utf8ToWide(PathInFolder(folder, "*")).c_str(), FindExInfoBasic, &found,
+  HANDLE first = FindFirstFileExW(SystemPath(PathInFolder(folder, "*")).c_str(), FindExInfoBasic, &found,
                                   FindExSearchNameMatch, nullptr, 0);
   if (first == INVALID_HANDLE_VALUE) return files;
   UniqueFind find(first);
@@ -51,18 +52,17 @@ std::vector<TFolderFile> FolderFiles(const std::string& folder) {
 }
 
 bool ForceFolder(const std::string& folder) {
-  std::wstring path = Utf8ToWide(folder);
   // Each folder on the way, from the top; those that exist refuse harmlessly.
-  for (std::size_t at = path.find_first_of(L"\\/", 1); at != std::wstring::npos;
-       at = path.find_first_of(L"\\/", at + 1))
-    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-  CreateDirectoryW(path.c_str(), nullptr);
-  return IsFolder(path);
+  for (std::size_t at = folder.find_first_of("\\/", 1); at != std::string::npos;
+       at = folder.find_first_of("\\/", at + 1))
+    CreateDirectoryW(SystemPath(folder.substr(0, at)).c_str(), nullptr);
+  CreateDirectoryW(SystemPath(folder).c_str(), nullptr);
+  return IsFolder(folder);
 }
 
 bool MoveFileNoReplace(const std::string& from, const std::string& to) {
   // Without MOVEFILE_REPLACE_EXISTING a name that is taken stays its file's.
-  return MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(),
+  return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
                      MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
